@@ -1,0 +1,16 @@
+# Source lists of the three programs. The pure-core files are the ones that
+# make no system call; they are also built for the host.
+set(COMMON_PURE common/text.cpp common/cmdtail.cpp)
+set(COMMON_WIN32 common/platform.cpp common/registry.cpp common/privilege.cpp)
+
+set(AGENT_PURE)
+set(AGENT_WIN32 agent/agent.cpp)
+
+set(SETUP_PURE)
+set(SETUP_WIN32 setup/setup.cpp)
+
+set(UNINSTALL_PURE)
+set(UNINSTALL_WIN32 uninstall/uninstall.cpp)
+
+set(PURE_CORE ${COMMON_PURE} ${AGENT_PURE} ${SETUP_PURE} ${UNINSTALL_PURE})
+list(TRANSFORM PURE_CORE PREPEND ${CMAKE_CURRENT_LIST_DIR}/../ OUTPUT_VARIABLE PURE_CORE_ABS)

@@ -1,0 +1,62 @@
+// Names and paths of the installation, shared by setup, the agent and the
+// uninstaller. Names joined to a folder root carry no leading backslash;
+// TextJoin puts one in where the root needs it.
+#ifndef TANDREL_FOOTPRINT_H
+#define TANDREL_FOOTPRINT_H
+
+// Package layout beside setup.exe
+inline constexpr char SZ_SRC_FILES[] = "Files\\";
+inline constexpr char SZ_SRC_FILES_DIR[] = "Files";
+inline constexpr char SZ_SRC_KERNEL_DIR[] = "Kernel";
+inline constexpr char SZ_SRC_UNINST_DIR[] = "Uninst";
+inline constexpr char SZ_SRC_HELP[] = "Files\\vorel12.htm";
+inline constexpr char SZ_SRC_DRIVER[] = "Kernel\\vorel12s.sys";
+inline constexpr char SZ_SRC_UNINSTALLER[] = "Uninst\\vorel12u.exe";
+
+// Installed files
+inline constexpr char SZ_DEFAULT_DEST[] = "C:\\Tandrel\\";
+inline constexpr char SZ_AGENT_EXE[] = "vorel12a.exe";
+inline constexpr char SZ_HELP_FILE[] = "vorel12.htm";
+inline constexpr char SZ_UNINSTALLER_EXE[] = "vorel12u.exe";
+inline constexpr char SZ_DRIVER_UNDER_WINDIR[] = "System32\\Drivers\\vorel12s.sys";
+inline constexpr char SZ_DRIVER_UNDER_SYSDIR[] = "Drivers\\vorel12s.sys";
+inline constexpr char SZ_VXD_FILE[] = "vorel12v.vxd";
+
+// Start menu
+inline constexpr char SZ_SHELL_FOLDERS_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+inline constexpr char SZ_PROGRAMS_VALUE[] = "Programs";
+inline constexpr char SZ_MENU_FOLDER[] = "Tandrel";
+inline constexpr char SZ_LINK_ABOUT[] = "Tandrel About.lnk";
+inline constexpr char SZ_LINK_HELP[] = "Tandrel Help.lnk";
+inline constexpr char SZ_LINK_UNINSTALL[] = "Uninstall Tandrel.lnk";
+inline constexpr char SZ_DESC_ABOUT[] = "Tandrel About";
+inline constexpr char SZ_DESC_HELP[] = "Tandrel Help";
+inline constexpr char SZ_DESC_UNINSTALL[] = "Uninstallation";
+
+// Registry
+inline constexpr char SZ_RUN_KEY[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr char SZ_RUN_VALUE[] = "VOREL12";
+inline constexpr char SZ_UNINSTALL_KEY_SETUP[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VOREL12";
+inline constexpr char SZ_UNINSTALL_KEY[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VOREL12";
+inline constexpr char SZ_DISPLAY_NAME[] = "DisplayName";
+inline constexpr char SZ_UNINSTALL_STRING[] = "UninstallString";
+inline constexpr char SZ_CLSID_KEY[] = "CLSID\\{DA656D61-DB61-11d2-9ABC-0080C81EB1F1}";
+inline constexpr char SZ_PROPSHEET_KEY[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Keyboard\\shellex\\PropertySheetHandlers\\VOREL12";
+inline constexpr char SZ_ENUM_KEY_PREFIX[] = "Enum\\Root\\Keyboard\\";
+inline constexpr char SZ_MFG_VALUE[] = "Mfg";
+inline constexpr char SZ_MFG_MATCH[] = "IDD ACPI10\tKey";
+
+// Driver and windows
+inline constexpr char SZ_SERVICE[] = "VOREL12";
+inline constexpr char SZ_DEVICE[] = "\\\\.\\VOREL12";
+inline constexpr char SZ_VXDLDR[] = "\\\\.\\VXDLDR";
+inline constexpr char SZ_VXD_MODULE[] = "VOREL12";
+inline constexpr char SZ_AGENT_CLASS[] = "ZNVACPI10";
+inline constexpr char SZ_SETUP_CLASS[] = "SetupOVClass";
+inline constexpr char SZ_UNINSTALL_CLASS[] = "VOREL12UNST";
+
+// Folder in the system folder that the driver package's own installer uses
+inline constexpr char SZ_VOREL12_DIR[] = "VOREL12\\";
+inline constexpr char SZ_HELP_UNDER_SYSDIR[] = "vorel12\\tandrel.htm";
+
+#endif

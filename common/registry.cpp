@@ -1,0 +1,33 @@
+#include "registry.h"
+
+int ReadRegValue(HKEY key, const char* name, char* buf, DWORD size)
+{
+    for (int attempt = 0; attempt < 4; attempt++) {
+        DWORD type;
+        DWORD got = size;
+        if (RegQueryValueExA(key, name, NULL, &type, (BYTE*)buf, &got) != ERROR_SUCCESS)
+            continue;
+        // Data stored without its NUL can fill the buffer exactly; such a
+        // value does not fit and is not used.
+        if (got > 0 && got <= size && buf[got - 1] == 0)
+            return 1;
+        if (got < size) {
+            buf[got] = 0;
+            return 1;
+        }
+        buf[0] = 0;
+        return 0;
+    }
+    return 0;
+}
+
+HKEY OpenOrCreateKey(HKEY root, const char* path)
+{
+    HKEY key = NULL;
+    if (RegOpenKeyA(root, path, &key) == ERROR_SUCCESS)
+        return key;
+    key = NULL;
+    if (RegCreateKeyA(root, path, &key) == ERROR_SUCCESS)
+        return key;
+    return NULL;
+}

@@ -1,0 +1,11 @@
+#ifndef TANDREL_REGISTRY_H
+#define TANDREL_REGISTRY_H
+#include <windows.h>
+
+// Up to four reads, each offering the whole buffer; 1 only when the value and
+// its terminating NUL fit.
+int ReadRegValue(HKEY key, const char* name, char* buf, DWORD size);
+// Open, or create when the open fails; null when both fail. Caller closes.
+HKEY OpenOrCreateKey(HKEY root, const char* path);
+
+#endif

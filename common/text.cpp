@@ -1,0 +1,81 @@
+#include "text.h"
+
+unsigned TextLength(const char* s)
+{
+    unsigned n = 0;
+    while (s[n])
+        n++;
+    return n;
+}
+
+int TextEqual(const char* a, const char* b)
+{
+    while (*a && *a == *b) {
+        a++;
+        b++;
+    }
+    return *a == *b;
+}
+
+void TextZero(char* dst, unsigned cap)
+{
+    for (unsigned i = 0; i < cap; i++)
+        dst[i] = 0;
+}
+
+int TextAppend(char* dst, unsigned cap, const char* src)
+{
+    if (cap == 0)
+        return 0;
+    unsigned n = 0;
+    while (n < cap && dst[n])
+        n++;
+    if (n == cap) {             // not terminated: refuse rather than guess
+        dst[0] = 0;
+        return 0;
+    }
+    unsigned len = TextLength(src);
+    if (len >= cap - n) {
+        dst[0] = 0;
+        return 0;
+    }
+    for (unsigned i = 0; i <= len; i++)
+        dst[n + i] = src[i];
+    return 1;
+}
+
+int TextCopy(char* dst, unsigned cap, const char* src)
+{
+    if (cap == 0)
+        return 0;
+    dst[0] = 0;
+    return TextAppend(dst, cap, src);
+}
+
+int TextAppendChar(char* dst, unsigned cap, char c)
+{
+    char one[2] = { c, 0 };
+    return TextAppend(dst, cap, one);
+}
+
+int TextEndsWithBackslash(const char* s)
+{
+    unsigned n = TextLength(s);
+    return n > 0 && s[n - 1] == '\\';
+}
+
+int TextEnsureBackslash(char* dst, unsigned cap)
+{
+    if (TextEndsWithBackslash(dst))
+        return 1;
+    return TextAppendChar(dst, cap, '\\');
+}
+
+int TextJoin(char* dst, unsigned cap, const char* root, const char* name)
+{
+    if (!TextCopy(dst, cap, root))
+        return 0;
+    if (root[0] && !TextEndsWithBackslash(root) && !TextAppendChar(dst, cap, '\\'))
+        return 0;
+    return TextAppend(dst, cap, name);
+}

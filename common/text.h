@@ -1,0 +1,21 @@
+// Bounded text helpers. Every copy and append goes through these; each one
+// writes at most cap bytes (terminating NUL included) and returns 1 only when
+// the whole text fit. On 0 the destination holds the empty string, so a
+// truncated path can never be used by mistake.
+#ifndef TANDREL_TEXT_H
+#define TANDREL_TEXT_H
+
+unsigned TextLength(const char* s);
+int TextEqual(const char* a, const char* b);
+int TextCopy(char* dst, unsigned cap, const char* src);
+int TextAppend(char* dst, unsigned cap, const char* src);
+int TextAppendChar(char* dst, unsigned cap, char c);
+// root + name; a backslash goes between them unless root is empty or already
+// ends with one.
+int TextJoin(char* dst, unsigned cap, const char* root, const char* name);
+int TextEndsWithBackslash(const char* s);
+// Appends a backslash unless the text already ends with one.
+int TextEnsureBackslash(char* dst, unsigned cap);
+void TextZero(char* dst, unsigned cap);
+
+#endif

@@ -1,0 +1,10 @@
+#ifndef UNINSTALL_RESOURCE_H
+#define UNINSTALL_RESOURCE_H
+
+#define IDI_UNINSTALL       101
+
+#define IDS_CONFIRM         1
+#define IDS_DONE_9X         2
+#define IDS_DONE_NT         3
+
+#endif
