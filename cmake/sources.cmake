@@ -3,8 +3,9 @@
 set(COMMON_PURE common/text.cpp common/cmdtail.cpp)
 set(COMMON_WIN32 common/platform.cpp common/registry.cpp common/privilege.cpp)
 
-set(AGENT_PURE)
-set(AGENT_WIN32 agent/agent.cpp)
+set(AGENT_PURE agent/keyrecord.cpp)
+set(AGENT_WIN32 agent/agentmain.cpp agent/mainwindow.cpp agent/trayicon.cpp agent/drivechannel.cpp
+    agent/keyreader.cpp agent/power.cpp agent/helpabout.cpp)
 
 set(SETUP_PURE)
 set(SETUP_WIN32 setup/setup.cpp)

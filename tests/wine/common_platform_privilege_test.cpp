@@ -3,6 +3,7 @@
 #include "platform.h"
 #include "privilege.h"
 #include "support/calllog.h"
+#include "support/fakeprivilege.h"
 #include "support/fakeversion.h"
 #include "support/iathook.h"
 
@@ -31,59 +32,39 @@ TEST(IsNtPlatform, RealWineReportsTheNtFamily)
     EXPECT_TRUE(IsNtPlatform());
 }
 
-BOOL WINAPI FakeOpenToken(HANDLE, DWORD access, PHANDLE token)
-{
-    Record("OpenProcessToken(access=0x%lx)", access);
-    *token = (HANDLE)0x1234;
-    return TRUE;
-}
-
-BOOL WINAPI FakeLookup(LPCSTR system, LPCSTR name, PLUID luid)
-{
-    Record("LookupPrivilegeValueA(%s, %s)", system ? system : "NULL", name);
-    luid->LowPart = 19;
-    luid->HighPart = 0;
-    return TRUE;
-}
-
-BOOL WINAPI FakeAdjust(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES tp, DWORD len, PTOKEN_PRIVILEGES prev, PDWORD ret)
-{
-    Record("AdjustTokenPrivileges(token=%p, disableAll=%d, count=%lu, luid=%lu, attributes=0x%lx, len=%lu, prev=%p, ret=%p)",
-           token, disableAll, tp->PrivilegeCount, tp->Privileges[0].Luid.LowPart, tp->Privileges[0].Attributes, len,
-           (void*)prev, (void*)ret);
-    return TRUE;
-}
-
 TEST(SwitchPrivilege, PassesEnabledOrZeroForTheLookedUpPrivilege)
 {
-    HOOK(OpenProcessToken, FakeOpenToken);
-    HOOK(LookupPrivilegeValueA, FakeLookup);
-    HOOK(AdjustTokenPrivileges, FakeAdjust);
+    HOOK(OpenProcessToken, FakeOpenProcessToken);
+    HOOK(LookupPrivilegeValueA, FakeLookupPrivilegeValueA);
+    HOOK(AdjustTokenPrivileges, FakeAdjustTokenPrivileges);
     EXPECT_NE(0, SwitchPrivilege(SZ_SHUTDOWN_PRIVILEGE, 1));
     EXPECT_NE(0, SwitchPrivilege(SZ_SHUTDOWN_PRIVILEGE, 0));
     std::vector<std::string> expected = {
         "OpenProcessToken(access=0x28)",
         "LookupPrivilegeValueA(NULL, SeShutdownPrivilege)",
-        "AdjustTokenPrivileges(token=0000000000001234, disableAll=0, count=1, luid=19, attributes=0x2, len=0, prev=0000000000000000, ret=0000000000000000)",
+        "AdjustTokenPrivileges(attributes=0x2, token=0000000000001234, disableAll=0, count=1, luid=19, len=0, prev=0000000000000000, ret=0000000000000000)",
         "OpenProcessToken(access=0x28)",
         "LookupPrivilegeValueA(NULL, SeShutdownPrivilege)",
-        "AdjustTokenPrivileges(token=0000000000001234, disableAll=0, count=1, luid=19, attributes=0x0, len=0, prev=0000000000000000, ret=0000000000000000)",
+        "AdjustTokenPrivileges(attributes=0x0, token=0000000000001234, disableAll=0, count=1, luid=19, len=0, prev=0000000000000000, ret=0000000000000000)",
     };
     EXPECT_EQ(expected, Calls());
 }
 
 TEST(SwitchPrivilege, ZeroWhenTheTokenCannotBeOpened)
 {
-    HOOK(OpenProcessToken, [](HANDLE, DWORD, PHANDLE) -> BOOL { return FALSE; });
-    HOOK(AdjustTokenPrivileges, FakeAdjust);
+    g_fakeToken.opens = false;
+    HOOK(OpenProcessToken, FakeOpenProcessToken);
+    HOOK(AdjustTokenPrivileges, FakeAdjustTokenPrivileges);
     EXPECT_EQ(0, SwitchPrivilege(SZ_SHUTDOWN_PRIVILEGE, 1));
     EXPECT_TRUE(CallsTo("AdjustTokenPrivileges").empty());
 }
 
 TEST(SwitchPrivilege, ZeroWhenTheNameCannotBeLookedUp)
 {
-    HOOK(OpenProcessToken, FakeOpenToken);
-    HOOK(AdjustTokenPrivileges, FakeAdjust);
+    g_fakeToken.looksUp = false;
+    HOOK(OpenProcessToken, FakeOpenProcessToken);
+    HOOK(LookupPrivilegeValueA, FakeLookupPrivilegeValueA);
+    HOOK(AdjustTokenPrivileges, FakeAdjustTokenPrivileges);
     EXPECT_EQ(0, SwitchPrivilege("SeNoSuchPrivilege", 1));
     EXPECT_TRUE(CallsTo("AdjustTokenPrivileges").empty());
 }

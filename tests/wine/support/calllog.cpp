@@ -1,6 +1,10 @@
 #include "calllog.h"
 #include <cstdarg>
 #include <cstdio>
+#include <mutex>
+
+// The agent's reader thread records too.
+static std::mutex g_lock;
 
 std::vector<std::string>& Calls()
 {
@@ -15,11 +19,13 @@ void Record(const char* fmt, ...)
     va_start(ap, fmt);
     vsnprintf(line, sizeof line, fmt, ap);
     va_end(ap);
+    std::lock_guard<std::mutex> hold(g_lock);
     Calls().push_back(line);
 }
 
 std::vector<std::string> CallsTo(const std::string& prefix)
 {
+    std::lock_guard<std::mutex> hold(g_lock);
     std::vector<std::string> out;
     for (const auto& c : Calls())
         if (c.compare(0, prefix.size(), prefix) == 0)
@@ -29,6 +35,7 @@ std::vector<std::string> CallsTo(const std::string& prefix)
 
 int IndexOf(const std::string& prefix)
 {
+    std::lock_guard<std::mutex> hold(g_lock);
     for (size_t i = 0; i < Calls().size(); i++)
         if (Calls()[i].compare(0, prefix.size(), prefix) == 0)
             return (int)i;

@@ -34,6 +34,6 @@ private:
 };
 
 // HOOK(MessageBoxA, fake) declares a hook variable named hook_MessageBoxA.
-#define HOOK(fn, fake) IatHook<decltype(&fn)> hook_##fn(&iat_slot_##fn, fake)
+#define HOOK(fn, fake) IatHook<decltype(&fn)> hook_##fn{ &iat_slot_##fn, fake }
 
 #endif

@@ -1,0 +1,249 @@
+#include "fakedriver.h"
+#include <mutex>
+#include "calllog.h"
+#include "iathook.h"
+
+IAT_SLOT(OpenSCManagerA);
+IAT_SLOT(OpenServiceA);
+IAT_SLOT(StartServiceA);
+IAT_SLOT(CloseServiceHandle);
+IAT_SLOT(CreateFileA);
+IAT_SLOT(DeviceIoControl);
+IAT_SLOT(ReadFile);
+IAT_SLOT(CloseHandle);
+IAT_SLOT(GetShortPathNameA);
+
+static FakeDriver* g_driver;
+static std::mutex g_readsLock;
+static const SC_HANDLE MANAGER = (SC_HANDLE)0x5C00;
+static const SC_HANDLE SERVICE = (SC_HANDLE)0x5E00;
+static decltype(&CreateFileA) g_realCreateFile;
+static decltype(&CloseHandle) g_realCloseHandle;
+
+static const char* HandleName(HANDLE h)
+{
+    if (h == FAKE_DEVICE)
+        return "device";
+    if (h == FAKE_LOADER)
+        return "loader";
+    if (h == INVALID_HANDLE_VALUE)
+        return "invalid";
+    if (h == NULL)
+        return "null";
+    return "other";
+}
+
+static std::string Hex(const void* p, DWORD n)
+{
+    std::string out;
+    char b[4];
+    for (DWORD i = 0; i < n; i++) {
+        snprintf(b, sizeof b, i ? " %02x" : "%02x", ((const unsigned char*)p)[i]);
+        out += b;
+    }
+    return out;
+}
+
+static SC_HANDLE WINAPI FakeOpenSCManager(LPCSTR machine, LPCSTR db, DWORD access)
+{
+    Record("OpenSCManagerA(%s, %s, 0x%lx)", machine ? machine : "NULL", db ? db : "NULL", access);
+    if (!g_driver->managerOpens) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return NULL;
+    }
+    return MANAGER;
+}
+
+static SC_HANDLE WINAPI FakeOpenService(SC_HANDLE manager, LPCSTR name, DWORD access)
+{
+    Record("OpenServiceA(%s, %s, 0x%lx)", manager == MANAGER ? "manager" : "?", name, access);
+    if (!g_driver->serviceOpens) {
+        SetLastError(ERROR_SERVICE_DOES_NOT_EXIST);
+        return NULL;
+    }
+    return SERVICE;
+}
+
+static BOOL WINAPI FakeStartService(SC_HANDLE service, DWORD argc, LPCSTR* argv)
+{
+    Record("StartServiceA(%s, %lu, %s)", service == SERVICE ? "service" : "?", argc, argv ? "args" : "NULL");
+    switch (g_driver->start) {
+    case FakeDriver::STARTS:
+        return TRUE;
+    case FakeDriver::ALREADY_RUNNING:
+        SetLastError(ERROR_SERVICE_ALREADY_RUNNING);
+        return FALSE;
+    default:
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+}
+
+static BOOL WINAPI FakeCloseServiceHandle(SC_HANDLE h)
+{
+    Record("CloseServiceHandle(%s)", h == MANAGER ? "manager" : h == SERVICE ? "service" : "?");
+    return TRUE;
+}
+
+static HANDLE WINAPI FakeCreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD disposition,
+                                    DWORD flags, HANDLE tmpl)
+{
+    std::string n = name;
+    if (n != "\\\\.\\VOREL12" && n != "\\\\.\\VXDLDR")
+        return g_realCreateFile(name, access, share, sa, disposition, flags, tmpl);
+    Record("CreateFileA(%s, access=0x%lx, share=%lu, sa=%s, disposition=%lu, flags=0x%lx, template=%s)", name, access,
+           share, sa ? "set" : "NULL", disposition, flags, tmpl ? "set" : "NULL");
+    if (n == "\\\\.\\VXDLDR") {
+        if (g_driver->loaderOpens)
+            return FAKE_LOADER;
+    } else if (g_driver->deviceOpens || g_driver->loaded) {
+        return FAKE_DEVICE;
+    }
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+}
+
+static BOOL WINAPI FakeDeviceIoControl(HANDLE h, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize,
+                                       LPDWORD returned, LPOVERLAPPED ov)
+{
+    Record("DeviceIoControl(%s, 0x%lx, in=[%s], out=%s/%lu, returned=%s, overlapped=%s)", HandleName(h), code,
+           in ? Hex(in, inSize).c_str() : "NULL", out ? "set" : "NULL", outSize, returned ? "set" : "NULL",
+           ov ? "set" : "NULL");
+    if (returned)
+        *returned = 0;
+    if (h == FAKE_LOADER) {
+        if (code == 1 && g_driver->loadSucceeds) {
+            g_driver->loaded = true;
+            return TRUE;
+        }
+        if (code == 2) {
+            if (g_driver->unloadSucceeds)
+                return TRUE;
+            SetLastError(g_driver->unloadError);
+        }
+        return FALSE;
+    }
+    if (h != FAKE_DEVICE) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (code == 0x220000) {
+        if (!g_driver->registerSucceeds)
+            return FALSE;
+        g_driver->registeredEvent = (HANDLE)(ULONG_PTR) * (DWORD*)in;
+    }
+    return TRUE;
+}
+
+static BOOL WINAPI FakeReadFile(HANDLE h, LPVOID buffer, DWORD size, LPDWORD got, LPOVERLAPPED ov)
+{
+    if (h != FAKE_DEVICE) {
+        static decltype(&ReadFile) real = nullptr;
+        (void)real;
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    g_driver->readerThreadId = GetCurrentThreadId();
+    std::string data;
+    {
+        std::lock_guard<std::mutex> hold(g_readsLock);
+        if (g_driver->reads.empty()) {
+            Record("ReadFile(device, %lu, overlapped=%s) -> nothing queued", size, ov ? "set" : "NULL");
+            *got = 0;
+            return FALSE;
+        }
+        data = g_driver->reads.front();
+    }
+    Record("ReadFile(device, %lu, overlapped=%s) -> %zu bytes", size, ov ? "set" : "NULL", data.size());
+    DWORD n = (DWORD)data.size() < size ? (DWORD)data.size() : size;
+    memcpy(buffer, data.data(), n);
+    *got = n;
+    std::lock_guard<std::mutex> hold(g_readsLock);
+    g_driver->reads.pop_front();
+    return TRUE;
+}
+
+static BOOL WINAPI FakeCloseHandle(HANDLE h)
+{
+    if (h == FAKE_DEVICE || h == FAKE_LOADER) {
+        Record("CloseHandle(%s)", HandleName(h));
+        return TRUE;
+    }
+    return g_realCloseHandle(h);
+}
+
+static DWORD WINAPI FakeGetShortPathName(LPCSTR path, LPSTR out, DWORD size)
+{
+    Record("GetShortPathNameA(%s, %lu)", path, size);
+    if (!g_driver->vxdFileFound) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return 0;
+    }
+    DWORD n = (DWORD)g_driver->shortPath.size();
+    if (n + 1 > size)
+        return n + 1;
+    memcpy(out, g_driver->shortPath.c_str(), n + 1);
+    return n;
+}
+
+struct FakeDriver::Hooks {
+    HOOK(OpenSCManagerA, FakeOpenSCManager);
+    HOOK(OpenServiceA, FakeOpenService);
+    HOOK(StartServiceA, FakeStartService);
+    HOOK(CloseServiceHandle, FakeCloseServiceHandle);
+    HOOK(CreateFileA, FakeCreateFile);
+    HOOK(DeviceIoControl, FakeDeviceIoControl);
+    HOOK(ReadFile, FakeReadFile);
+    HOOK(CloseHandle, FakeCloseHandle);
+    HOOK(GetShortPathNameA, FakeGetShortPathName);
+};
+
+FakeDriver::FakeDriver()
+{
+    g_driver = this;
+    hooks.reset(new Hooks);
+    g_realCreateFile = hooks->hook_CreateFileA.Original();
+    g_realCloseHandle = hooks->hook_CloseHandle.Original();
+}
+
+FakeDriver::~FakeDriver()
+{
+    hooks.reset();
+    g_driver = nullptr;
+}
+
+void FakeDriver::Inject(const std::string& bytes)
+{
+    {
+        std::lock_guard<std::mutex> hold(g_readsLock);
+        reads.push_back(bytes);
+    }
+    SetEvent(registeredEvent);
+}
+
+bool FakeDriver::WaitDrained(DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> hold(g_readsLock);
+            if (reads.empty())
+                break;
+        }
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(1);
+    }
+    Sleep(20);   // let the reader finish posting what it read
+    return true;
+}
+
+std::string KeyRecord(unsigned makeCode, unsigned flags)
+{
+    unsigned char r[12] = { 0 };
+    r[2] = (unsigned char)makeCode;
+    r[3] = (unsigned char)(makeCode >> 8);
+    r[4] = (unsigned char)flags;
+    r[5] = (unsigned char)(flags >> 8);
+    return std::string((const char*)r, 12);
+}
