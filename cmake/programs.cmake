@@ -13,6 +13,7 @@ else()
     set(ENTRY_SYMBOL WinMainCRTStartup)
 endif()
 
+
 set(SYSTEM_LIBS kernel32 user32 gdi32 advapi32 shell32 ole32 comctl32 comdlg32)
 
 function(program_library name)
@@ -28,7 +29,7 @@ program_library(agent_code ${AGENT_PURE} ${AGENT_WIN32})
 program_library(setup_code ${SETUP_PURE} ${SETUP_WIN32})
 program_library(uninstall_code ${UNINSTALL_PURE} ${UNINSTALL_WIN32})
 foreach(lib agent_code setup_code uninstall_code)
-    target_link_libraries(${lib} PUBLIC common_code)
+    target_link_libraries(${lib} PUBLIC common_code ${SYSTEM_LIBS})
 endforeach()
 
 # Icons are drawn by a script, not checked in as pictures.

@@ -73,9 +73,10 @@ int TextEnsureBackslash(char* dst, unsigned cap)
 
 int TextJoin(char* dst, unsigned cap, const char* root, const char* name)
 {
-    if (!TextCopy(dst, cap, root))
+    // root may be dst itself: the name is then appended in place.
+    if (dst != root && !TextCopy(dst, cap, root))
         return 0;
-    if (root[0] && !TextEndsWithBackslash(root) && !TextAppendChar(dst, cap, '\\'))
+    if (dst[0] && !TextEndsWithBackslash(dst) && !TextAppendChar(dst, cap, '\\'))
         return 0;
     return TextAppend(dst, cap, name);
 }

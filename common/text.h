@@ -11,7 +11,7 @@ int TextCopy(char* dst, unsigned cap, const char* src);
 int TextAppend(char* dst, unsigned cap, const char* src);
 int TextAppendChar(char* dst, unsigned cap, char c);
 // root + name; a backslash goes between them unless root is empty or already
-// ends with one.
+// ends with one. dst may be root itself.
 int TextJoin(char* dst, unsigned cap, const char* root, const char* name);
 int TextEndsWithBackslash(const char* s);
 // Appends a backslash unless the text already ends with one.

@@ -109,3 +109,12 @@ TEST(TextEqual, ExactAndCaseSensitive)
 }
 
 }  // namespace
+
+TEST(TextJoin, OntoItselfAppendsInPlace)
+{
+    char buf[16] = "C:\\Menu";
+    EXPECT_EQ(1, TextJoin(buf, sizeof buf, buf, "Tandrel"));
+    EXPECT_STREQ("C:\\Menu\\Tandrel", buf);
+    EXPECT_EQ(0, TextJoin(buf, sizeof buf, buf, "x"));   // 17 bytes needed
+    EXPECT_STREQ("", buf);
+}

@@ -1,0 +1,181 @@
+// The flat copy of "Files\" with status caption and progress, and the space
+// the package needs.
+#include "setup.h"
+#include <commctrl.h>
+#include "footprint.h"
+#include "resource.h"
+#include "sizetext.h"
+#include "text.h"
+
+#define WALK_PATH_SIZE    256
+#define SAVED_DIR_SIZE    256
+#define CREATE_DIR_SIZE   200
+#define PARENT_DIR_SIZE   180
+#define STATUS_SIZE       200
+#define COPY_ARG_SIZE     100
+#define SCRATCH_SIZE      200
+
+char SourceText[SOURCE_TEXT_SIZE];
+char DestText[DEST_TEXT_SIZE];
+DWORD NeededKB;
+DWORD CopiedKB;
+HWND SetupDialog;
+
+// Saves the current directory; 0 when it does not fit, and then there is
+// nothing to restore.
+static int SaveCurrentDirectory(char* saved)
+{
+    TextZero(saved, SAVED_DIR_SIZE);
+    DWORD n = GetCurrentDirectoryA(SAVED_DIR_SIZE, saved);
+    return n > 0 && n < SAVED_DIR_SIZE;
+}
+
+static int IsDotOrDotDot(const char* name)
+{
+    return TextEqual(name, ".") || TextEqual(name, "..");
+}
+
+void ResetProgress()
+{
+    HWND bar = GetDlgItem(SetupDialog, IDC_PROGRESS);
+    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    SendMessageA(bar, PBM_SETPOS, 0, 0);
+}
+
+DWORD FileSizeOf(const char* path)
+{
+    HANDLE h = CreateFileA(path, GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD size = GetFileSize(h, NULL);
+    CloseHandle(h);
+    return size == INVALID_FILE_SIZE ? 0 : size;
+}
+
+DWORD TreeSize(const char* folder)
+{
+    char saved[SAVED_DIR_SIZE];
+    int restore = SaveCurrentDirectory(saved);
+    if (!SetCurrentDirectoryA(folder))
+        return 0;
+    DWORD total = 0;
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA("*.*", &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (IsDotOrDotDot(fd.cFileName))
+                continue;
+            char path[WALK_PATH_SIZE];
+            if (TextJoin(path, sizeof path, folder, fd.cFileName))
+                total += FileSizeOf(path);
+        } while (FindNextFileA(find, &fd));
+        FindClose(find);
+    }
+    if (restore)
+        SetCurrentDirectoryA(saved);
+    return total / 1000;
+}
+
+static DWORD SourceTreeSize(const char* name)
+{
+    char scratch[SCRATCH_SIZE];
+    if (!TextJoin(scratch, sizeof scratch, SourceDir, name))
+        return 0;
+    return TreeSize(scratch);
+}
+
+void ComputeNeededSize()
+{
+    // Each folder in thousands of bytes, truncated separately.
+    NeededKB = SourceTreeSize(SZ_SRC_FILES_DIR);
+    NeededKB += SourceTreeSize(SZ_SRC_KERNEL_DIR);
+    NeededKB += SourceTreeSize(SZ_SRC_UNINST_DIR);
+}
+
+int CreateDirectoryPath(const char* path)
+{
+    if (SetCurrentDirectoryA(path))
+        return 1;
+    unsigned n = TextLength(path);
+    unsigned cut = 0;
+    for (unsigned i = n; i > 2; i--) {
+        if (path[i - 1] == '\\') {
+            cut = i - 1;
+            break;
+        }
+    }
+    if (cut >= 2) {
+        char parent[PARENT_DIR_SIZE];
+        if (cut < sizeof parent) {
+            for (unsigned i = 0; i < cut; i++)
+                parent[i] = path[i];
+            parent[cut] = 0;
+            CreateDirectoryPath(parent);
+        }
+    }
+    return CreateDirectoryA(path, NULL) ? 1 : 0;
+}
+
+void ShowCopyStatus(const char* source, const char* dest)
+{
+    TextCopy(SourceText, sizeof SourceText, source);
+    TextCopy(DestText, sizeof DestText, dest);
+    if (!SetupDialog)
+        return;
+    char status[STATUS_SIZE];
+    if (TextCopy(status, sizeof status, "Copy ") && TextAppend(status, sizeof status, SourceText))
+        SetWindowTextA(GetDlgItem(SetupDialog, IDC_PROGRESS_GROUP), status);
+}
+
+void AdvanceProgress(DWORD kb)
+{
+    CopiedKB += kb;
+    if (SetupDialog)
+        SendMessageA(GetDlgItem(SetupDialog, IDC_PROGRESS), PBM_SETPOS, ProgressPosition(CopiedKB, NeededKB), 0);
+}
+
+void CopyTree(const char* source, const char* dest)
+{
+    char saved[SAVED_DIR_SIZE];
+    int restore = SaveCurrentDirectory(saved);
+    if (!SetCurrentDirectoryA(dest)) {
+        char folder[CREATE_DIR_SIZE];
+        if (TextCopy(folder, sizeof folder, dest)) {
+            unsigned n = TextLength(folder);
+            if (n > 0)
+                folder[n - 1] = 0;          // the trailing backslash
+            CreateDirectoryPath(folder);
+        }
+    }
+    if (SetCurrentDirectoryA(source)) {
+        WIN32_FIND_DATAA fd;
+        HANDLE find = FindFirstFileA("*.*", &fd);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                if (IsDotOrDotDot(fd.cFileName))
+                    continue;
+                char from[WALK_PATH_SIZE];
+                char to[WALK_PATH_SIZE];
+                if (!TextJoin(from, sizeof from, source, fd.cFileName) || !TextJoin(to, sizeof to, dest, fd.cFileName))
+                    continue;
+                ShowCopyStatus(from, to);
+                CopyFileA(from, to, FALSE);
+                CopyFileA(from, to, FALSE);
+                Sleep(100);
+                AdvanceProgress(FileSizeOf(from) >> 10);
+            } while (FindNextFileA(find, &fd));
+            FindClose(find);
+        }
+    }
+    if (restore)
+        SetCurrentDirectoryA(saved);
+}
+
+void CopySourceFiles()
+{
+    char source[COPY_ARG_SIZE];
+    char dest[COPY_ARG_SIZE];
+    if (!TextJoin(source, sizeof source, SourceDir, SZ_SRC_FILES) || !TextCopy(dest, sizeof dest, DestDir))
+        return;
+    CopyTree(source, dest);
+}

@@ -1,0 +1,77 @@
+// Setup's process-wide state and its install actions.
+#ifndef SETUP_SETUP_H
+#define SETUP_SETUP_H
+#include <windows.h>
+
+#define SOURCE_DIR_SIZE   200
+#define SOURCE_TEXT_SIZE  100
+#define DEST_DIR_SIZE     200
+#define DEST_TEXT_SIZE    128
+#define TEXT_SIZE         255
+#define MODULE_NAME_SIZE  200
+
+#define IDT_START_SETUP   100
+#define WM_START_SETUP    (WM_USER + 100)
+
+extern HINSTANCE g_instance;
+extern char SourceDir[SOURCE_DIR_SIZE];
+extern char SourceText[SOURCE_TEXT_SIZE];
+extern char DestDir[DEST_DIR_SIZE];
+extern char DestText[DEST_TEXT_SIZE];
+extern DWORD NeededKB;
+extern DWORD CopiedKB;
+extern HWND SetupDialog;
+
+// setupmain.cpp
+int RegisterSetupClass(HINSTANCE instance);
+HWND CreateSetupWindow(HINSTANCE instance, LPSTR cmdline);
+LRESULT CALLBACK SetupWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+int GetModuleFolder(char* target, unsigned cap);
+unsigned long long GetFreeDiskBytes(const char* root);
+unsigned long FreeKBOfDestination();
+bool IsNtVersion5();
+int RunSilentSetup(const char* folder, int folderFits);
+// Copy, uninstaller and driver file: the install steps before the progress
+// bar is set to 100 in the dialog.
+void InstallFiles();
+// Registration and shortcuts: the steps after it.
+void InstallRegistration();
+// Whether DestDir fits the destination's documented capacity.
+int DestinationFits();
+
+// copyfiles.cpp
+void ResetProgress();
+void ComputeNeededSize();
+DWORD TreeSize(const char* folder);
+DWORD FileSizeOf(const char* path);
+void CopySourceFiles();
+void CopyTree(const char* source, const char* dest);
+int CreateDirectoryPath(const char* path);
+void ShowCopyStatus(const char* source, const char* dest);
+void AdvanceProgress(DWORD kb);
+
+// register.cpp
+void CopyUninstaller();
+void CopyDriverFile();
+void RegisterComponents();
+void WriteRunValue();
+void WriteUninstallEntry();
+int CreateDriverService(const char* name, const char* path);
+void StartAgent();
+
+// shortcuts.cpp
+void CreateShortcuts();
+HRESULT CreateShellLink(const char* target, const char* link, const char* description);
+
+// chooser.cpp
+void PrepareChooser(HWND owner, OPENFILENAMEA* ofn, char* emptyText);
+UINT_PTR CALLBACK ChooserHookProc(HWND chooser, UINT msg, WPARAM wParam, LPARAM lParam);
+void RunChooser();
+
+// restart.cpp
+void RestartWindows();
+
+// setupdialog.cpp
+INT_PTR CALLBACK SetupDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam);
+
+#endif

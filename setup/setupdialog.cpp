@@ -1,0 +1,130 @@
+// The setup dialog: folders, free and needed space, and the installation
+// with status and progress.
+#include "setup.h"
+#include <commctrl.h>
+#include "cmdline.h"
+#include "footprint.h"
+#include "resource.h"
+#include "sizetext.h"
+#include "text.h"
+
+#define ROOT_SIZE       80
+#define SPACE_TEXT_SIZE 40
+
+static const char SZ_SETUP_CAPTION[] = "Tandrel Setup";
+static const char SZ_CHOOSE_CAPTION[] = "Choose Directory";
+
+static void ShowSourceFolder(HWND dlg)
+{
+    GetModuleFolder(SourceDir, sizeof SourceDir);
+    TextCopy(SourceText, sizeof SourceText, SourceDir);
+    SetDlgItemTextA(dlg, IDC_SOURCE_DIR, SourceText);
+}
+
+static void ShowDestination(HWND dlg)
+{
+    TextCopy(DestText, sizeof DestText, DestDir);
+    SetDlgItemTextA(dlg, IDC_DEST_DIR, DestText);
+}
+
+static void ShowFreeSpace(HWND dlg)
+{
+    char text[SPACE_TEXT_SIZE];
+    FormatGroupedKB(FreeKBOfDestination(), text, sizeof text);
+    SetDlgItemTextA(dlg, IDC_FREE_SPACE, text);
+}
+
+static void ShowNeededSpace(HWND dlg)
+{
+    ComputeNeededSize();
+    char text[SPACE_TEXT_SIZE];
+    FormatPlainKB(NeededKB, text, sizeof text);
+    SetDlgItemTextA(dlg, IDC_NEEDED_SPACE, text);
+}
+
+static int Box(HWND owner, UINT stringId, const char* caption, UINT flags)
+{
+    char text[TEXT_SIZE];
+    TextZero(text, sizeof text);
+    LoadStringA(g_instance, stringId, text, sizeof text);
+    return MessageBoxA(owner, text, caption, flags);
+}
+
+static INT_PTR OkSequence(HWND dlg)
+{
+    char text[TEXT_SIZE + 1];
+    TextZero(text, sizeof text);
+    GetDlgItemTextA(dlg, IDC_DEST_DIR, text, TEXT_SIZE);
+    // An empty folder, or one longer than the destination can hold, is no
+    // destination to install into.
+    if (!text[0] || !TextEnsureBackslash(text, sizeof text) || TextLength(text) >= DEST_TEXT_SIZE) {
+        Box(dlg, IDS_BAD_DESTINATION, SZ_CHOOSE_CAPTION, MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+    TextCopy(DestDir, sizeof DestDir, text);
+    TextCopy(DestText, sizeof DestText, DestDir);
+    EnableWindow(GetDlgItem(dlg, IDC_CANCEL), FALSE);
+    EnableWindow(GetDlgItem(dlg, IDC_OK), FALSE);
+    InstallFiles();
+    SendMessageA(GetDlgItem(SetupDialog, IDC_PROGRESS), PBM_SETPOS, 100, 0);
+    InstallRegistration();
+    ShowWindow(dlg, SW_HIDE);
+    if (IsNtVersion5()) {
+        // No owner and topmost: the dialog is hidden by now.
+        if (Box(NULL, IDS_RESTART_PROMPT, SZ_SETUP_CAPTION, MB_YESNO | MB_ICONQUESTION | MB_TOPMOST) == IDYES) {
+            RestartWindows();
+            DestroyWindow(dlg);
+            return TRUE;
+        }
+    } else {
+        Box(dlg, IDS_SETUP_COMPLETE, SZ_SETUP_CAPTION, MB_ICONINFORMATION);
+        StartAgent();
+    }
+    DestroyWindow(dlg);
+    return FALSE;
+}
+
+static void ChangeSequence(HWND dlg)
+{
+    RunChooser();
+    ShowDestination(dlg);
+    ShowFreeSpace(dlg);
+}
+
+INT_PTR CALLBACK SetupDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        SetupDialog = dlg;
+        ShowSourceFolder(dlg);
+        TextCopy(DestDir, sizeof DestDir, SZ_DEFAULT_DEST);
+        ShowDestination(dlg);
+        ShowFreeSpace(dlg);
+        ShowNeededSpace(dlg);
+        ResetProgress();
+        return FALSE;
+    case WM_COMMAND:
+        // Only clicks: IDCANCEL from Esc and other notifications do nothing.
+        if (wParam == IDC_OK)
+            return OkSequence(dlg);
+        if (wParam == IDC_CHANGE)
+            ChangeSequence(dlg);
+        else if (wParam == IDC_CANCEL)
+            DestroyWindow(dlg);
+        return FALSE;
+    case WM_CLOSE:
+        DestroyWindow(dlg);
+        return FALSE;
+    case WM_DESTROY:
+        SetupDialog = NULL;
+        EndDialog(dlg, 0);
+        return FALSE;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        BeginPaint(dlg, &ps);
+        EndPaint(dlg, &ps);
+        return FALSE;
+    }
+    }
+    return FALSE;
+}

@@ -1,0 +1,87 @@
+// The Start-menu folder of the installing user with its three shell links.
+#include "setup.h"
+#include <objbase.h>
+#include <shlobj.h>
+#include "footprint.h"
+#include "registry.h"
+#include "text.h"
+
+#define NAME_SLOT     30
+#define TARGET_SLOT   180
+#define DESC_SLOT     50
+#define MENU_PATH_SIZE 180
+#define LINK_COUNT    3
+
+static const GUID kClsidShellLink = { 0x00021401, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
+static const GUID kIidShellLinkA = { 0x000214EE, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
+static const GUID kIidPersistFile = { 0x0000010B, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
+
+static char g_linkNames[LINK_COUNT][NAME_SLOT];
+static char g_targets[LINK_COUNT][TARGET_SLOT];
+static char g_descriptions[LINK_COUNT][DESC_SLOT];
+
+HRESULT CreateShellLink(const char* target, const char* link, const char* description)
+{
+    CoInitialize(NULL);
+    IShellLinkA* shellLink;
+    HRESULT hr = CoCreateInstance(kClsidShellLink, NULL, CLSCTX_INPROC_SERVER, kIidShellLinkA, (void**)&shellLink);
+    if (FAILED(hr))
+        return hr;
+    shellLink->SetPath(target);
+    shellLink->SetDescription(description);
+    IPersistFile* file;
+    hr = shellLink->QueryInterface(kIidPersistFile, (void**)&file);
+    if (SUCCEEDED(hr)) {
+        WCHAR wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, link, -1, wide, MAX_PATH);
+        hr = file->Save(wide, TRUE);
+        file->Release();
+    }
+    shellLink->Release();
+    return hr;
+}
+
+void CreateShortcuts()
+{
+    static const char* const names[LINK_COUNT] = { SZ_LINK_ABOUT, SZ_LINK_HELP, SZ_LINK_UNINSTALL };
+    static const char* const descriptions[LINK_COUNT] = { SZ_DESC_ABOUT, SZ_DESC_HELP, SZ_DESC_UNINSTALL };
+    for (int i = 0; i < LINK_COUNT; i++) {
+        TextZero(g_linkNames[i], NAME_SLOT);
+        TextZero(g_descriptions[i], DESC_SLOT);
+        TextCopy(g_linkNames[i], NAME_SLOT, names[i]);
+        TextCopy(g_descriptions[i], DESC_SLOT, descriptions[i]);
+    }
+    char folder[MENU_PATH_SIZE];
+    TextZero(folder, sizeof folder);
+    HKEY key = OpenOrCreateKey(HKEY_CURRENT_USER, SZ_SHELL_FOLDERS_KEY);
+    int read = key && ReadRegValue(key, SZ_PROGRAMS_VALUE, folder, sizeof folder);
+    if (key)
+        RegCloseKey(key);
+    if (!read || !TextAppendChar(folder, sizeof folder, '\\') ||
+        !TextAppend(folder, sizeof folder, SZ_MENU_FOLDER))
+        return;
+    CreateDirectoryA(folder, NULL);
+    if (!TextAppendChar(folder, sizeof folder, '\\'))
+        return;
+    // A target that does not fit its slot leaves the slot empty, and that link out.
+    char system[TARGET_SLOT];
+    TextZero(g_targets[0], TARGET_SLOT);
+    TextZero(g_targets[1], TARGET_SLOT);
+    TextZero(g_targets[2], TARGET_SLOT);
+    TextJoin(g_targets[0], TARGET_SLOT, DestDir, SZ_AGENT_EXE);
+    TextJoin(g_targets[1], TARGET_SLOT, DestDir, SZ_HELP_FILE);
+    UINT n = GetSystemDirectoryA(system, sizeof system);
+    if (n > 0 && n < sizeof system)
+        TextJoin(g_targets[2], TARGET_SLOT, system, SZ_UNINSTALLER_EXE);
+    for (int i = 0; i < LINK_COUNT; i++) {
+        char link[MENU_PATH_SIZE];
+        if (!g_targets[i][0] || !TextJoin(link, sizeof link, folder, g_linkNames[i]))
+            continue;
+        // The probe creates an empty file when none exists and leaves an existing one alone.
+        HANDLE probe = CreateFileA(link, 0, 0, NULL, OPEN_ALWAYS, 0, NULL);
+        if (probe == INVALID_HANDLE_VALUE)
+            continue;
+        CloseHandle(probe);
+        CreateShellLink(g_targets[i], link, g_descriptions[i]);
+    }
+}

@@ -1,0 +1,118 @@
+// Setup's command line: help switch, silent switch and the -d folder.
+#include <gtest/gtest.h>
+#include <string>
+#include "cmdline.h"
+
+namespace {
+
+struct Parsed {
+    int silent;
+    std::string folder;
+    int fits;
+};
+
+Parsed Parse(const char* text)
+{
+    char folder[FOLDER_ARG_SIZE];
+    strcpy(folder, "untouched");
+    int fits = -1;
+    int silent = ParseCommandLine(text, folder, sizeof folder, &fits);
+    return { silent, folder, fits };
+}
+
+TEST(HelpSwitch, WinsWhereverItStands)
+{
+    EXPECT_TRUE(HasHelpSwitch("-h"));
+    EXPECT_TRUE(HasHelpSwitch("/x -h"));
+    EXPECT_TRUE(HasHelpSwitch("-s -h"));
+    EXPECT_TRUE(HasHelpSwitch("x-h"));
+    EXPECT_TRUE(HasHelpSwitch("-s -dC:\\my-home"));   // the folder text counts too
+    EXPECT_FALSE(HasHelpSwitch("-H"));
+    EXPECT_FALSE(HasHelpSwitch("-"));
+    EXPECT_FALSE(HasHelpSwitch(""));
+    EXPECT_FALSE(HasHelpSwitch("h-"));
+}
+
+TEST(ParseCommandLine, SilentAloneAndWithTheFolderEitherSide)
+{
+    Parsed p = Parse("-s");
+    EXPECT_EQ(1, p.silent);
+    EXPECT_EQ("", p.folder);
+    p = Parse("-s -dD:\\Tools");
+    EXPECT_EQ(1, p.silent);
+    EXPECT_EQ("D:\\Tools", p.folder);
+    p = Parse("-dD:\\Tools -s");
+    EXPECT_EQ(1, p.silent);
+    EXPECT_EQ("D:\\Tools", p.folder);
+}
+
+TEST(ParseCommandLine, BlanksInsideTheFolderStayAndALeadingBlankIsKept)
+{
+    EXPECT_EQ("D:\\My Tools", Parse("-s -dD:\\My Tools").folder);
+    EXPECT_EQ(" D:\\Tools", Parse("-s -d D:\\Tools").folder);
+    // The folder ends only at a blank followed by '-'.
+    EXPECT_EQ("D:\\a b", Parse("-dD:\\a b -s").folder);
+    EXPECT_EQ("D:\\a ", Parse("-dD:\\a  -s").folder);
+}
+
+TEST(ParseCommandLine, MinusDInsideTheFolderIsNoOption)
+{
+    Parsed p = Parse("-s -dD:\\x-data");
+    EXPECT_EQ(1, p.silent);
+    EXPECT_EQ("D:\\x-data", p.folder);
+    p = Parse("-dD:\\x-s");               // "-s" inside the folder text is part of it
+    EXPECT_EQ(0, p.silent);
+    EXPECT_EQ("D:\\x-s", p.folder);
+}
+
+TEST(ParseCommandLine, FolderWithoutSilentAndUnrecognisedLines)
+{
+    Parsed p = Parse("-dD:\\Tools");
+    EXPECT_EQ(0, p.silent);
+    EXPECT_EQ("D:\\Tools", p.folder);
+    p = Parse("x -s");                    // must start with '-'
+    EXPECT_EQ(0, p.silent);
+    EXPECT_EQ("untouched", p.folder);
+    EXPECT_EQ(0, Parse("-S").silent);
+    EXPECT_EQ(0, Parse("").silent);
+    EXPECT_EQ("untouched", Parse("-").folder);
+}
+
+TEST(ParseCommandLine, SeveralMinusDTextsAreAppended)
+{
+    Parsed p = Parse("-dC:\\a -dB -s");
+    EXPECT_EQ(1, p.silent);
+    EXPECT_EQ("C:\\aB", p.folder);
+    EXPECT_EQ("", Parse("-s -d").folder);
+}
+
+TEST(ParseCommandLine, FolderTextOf179FitsAnd180DoesNot)
+{
+    std::string fits = "-s -d" + std::string(179, 'f');
+    Parsed p = Parse(fits.c_str());
+    EXPECT_EQ(1, p.fits);
+    EXPECT_EQ(179u, p.folder.size());
+    std::string over = "-s -d" + std::string(180, 'f');
+    p = Parse(over.c_str());
+    EXPECT_EQ(0, p.fits);
+    EXPECT_EQ("", p.folder);
+    EXPECT_EQ(1, p.silent);
+}
+
+TEST(DriveRoot, UpToTheFirstBackslashOrTheWholeText)
+{
+    char root[80];
+    EXPECT_EQ(1, DriveRoot("D:\\Tools\\", root, sizeof root));
+    EXPECT_STREQ("D:\\", root);
+    EXPECT_EQ(1, DriveRoot(" D:\\Tools", root, sizeof root));
+    EXPECT_STREQ(" D:\\", root);
+    EXPECT_EQ(1, DriveRoot("nobackslash", root, sizeof root));
+    EXPECT_STREQ("nobackslash", root);
+    std::string longRoot(79, 'r');
+    EXPECT_EQ(1, DriveRoot(longRoot.c_str(), root, sizeof root));
+    longRoot += "r";
+    EXPECT_EQ(0, DriveRoot(longRoot.c_str(), root, sizeof root));
+    EXPECT_STREQ("", root);
+}
+
+}  // namespace

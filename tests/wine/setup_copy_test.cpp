@@ -1,0 +1,91 @@
+// The flat copy, the sizes and the folder creation, against real files.
+#include "setup_harness.h"
+#include <functional>
+
+namespace {
+
+TEST(NeededSize, EachFolderInThousandsOfBytesTruncatedSeparately)
+{
+    SetupHarness p;
+    p.AddFile("Files\\a.bin", 100000);
+    p.AddFile("Files\\b.bin", 50000);
+    p.AddFile("Kernel\\vorel12s.sys", 20000);
+    p.AddFile("Uninst\\vorel12u.exe", 27648);
+    p.AddFile("Files\\small.txt", 999);           // 150 999 bytes still count 150
+    CreateDirectoryA((p.source + "Files\\sub").c_str(), NULL);
+    p.AddFile("Files\\sub\\deep.bin", 500000);    // subfolders count 0
+    strcpy(SourceDir, p.source.c_str());
+    ComputeNeededSize();
+    EXPECT_EQ(197u, NeededKB);
+    EXPECT_EQ(0u, TreeSize((p.source + "Files\\sub\\missing").c_str()));
+}
+
+TEST(NeededSize, HiddenAndSystemFilesCountAndTheCurrentDirectoryIsRestored)
+{
+    SetupHarness p;
+    p.AddFile("Files\\h.bin", 5000);
+    SetFileAttributesA((p.source + "Files\\h.bin").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    SetCurrentDirectoryA(p.root.Path().c_str());
+    EXPECT_EQ(5u, TreeSize((p.source + "Files").c_str()));
+    char cwd[MAX_PATH];
+    GetCurrentDirectoryA(sizeof cwd, cwd);
+    EXPECT_EQ(p.root.Path(), std::string(cwd) + "\\");
+}
+
+TEST(CopyTree, FlatCopyCreatesTheFolderLevelByLevelAndSkipsSubfolders)
+{
+    SetupHarness p;
+    p.AddFile("Files\\one.txt", 10);
+    p.AddFile("Files\\two.bin", 3000);
+    CreateDirectoryA((p.source + "Files\\sub").c_str(), NULL);
+    p.AddFile("Files\\sub\\inner.txt", 10);
+    std::string dest = p.root.Path() + "a\\b\\c\\";
+    strcpy(DestDir, dest.c_str());
+    strcpy(SourceDir, p.source.c_str());
+    CopiedKB = 0;
+    DWORD t0 = GetTickCount();
+    CopySourceFiles();
+    DWORD took = GetTickCount() - t0;
+    EXPECT_EQ((std::vector<std::string>{ "one.txt", "two.bin" }), FilesIn(dest));
+    EXPECT_GE(took, 290u);                          // 100 ms after each of the three entries
+    EXPECT_EQ(2u, CopiedKB);                        // 10 bytes count 0, 3000 bytes count 2
+    // The last entry shown is the one copied last.
+    EXPECT_NE(std::string::npos, std::string(SourceText).find(p.source + "Files\\"));
+}
+
+TEST(CopyTree, ExistingFilesAreOverwritten)
+{
+    SetupHarness p;
+    p.AddFile("Files\\new.txt", 50);
+    p.AddFile("Files\\ro.txt", 60);
+    std::string dest = p.root.Path() + "d\\";
+    CreateDirectoryA(dest.c_str(), NULL);
+    WriteFileBytes(dest + "new.txt", 5);
+    WriteFileBytes(dest + "ro.txt", 6, FILE_ATTRIBUTE_READONLY);
+    strcpy(DestDir, dest.c_str());
+    strcpy(SourceDir, p.source.c_str());
+    CopySourceFiles();
+    auto size = [](const std::string& f) {
+        WIN32_FILE_ATTRIBUTE_DATA d;
+        return GetFileAttributesExA(f.c_str(), GetFileExInfoStandard, &d) ? d.nFileSizeLow : 0;
+    };
+    EXPECT_EQ(50u, size(dest + "new.txt"));
+    // Windows refuses to overwrite the read-only file; Wine's CopyFileA
+    // overwrites it, so its outcome is not asserted here.
+    SetFileAttributesA((dest + "ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(CreateDirectoryPath, CreatesEachMissingLevelAndReportsAnExistingFolder)
+{
+    ScratchDir root;
+    std::string deep = root.Path() + "x\\y\\z";
+    EXPECT_EQ(1, CreateDirectoryPath(deep.c_str()));
+    EXPECT_TRUE(FolderExists(deep));
+    EXPECT_EQ(1, CreateDirectoryPath(deep.c_str()));     // exists: made current
+    char cwd[MAX_PATH];
+    GetCurrentDirectoryA(sizeof cwd, cwd);
+    EXPECT_EQ(deep, std::string(cwd));
+    EXPECT_EQ(0, CreateDirectoryPath("Q:\\nodrive\\x"));
+}
+
+}  // namespace

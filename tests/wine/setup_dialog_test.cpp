@@ -1,0 +1,224 @@
+// The setup dialog driven from another thread while it runs in its own
+// modal loop: initial texts, the warning, the install with progress and
+// both endings.
+#include "setup_harness.h"
+#include <atomic>
+#include <commctrl.h>
+#include <thread>
+#include "resource.h"
+#include "sizetext.h"
+
+IAT_SLOT(SendMessageA);
+
+namespace {
+
+decltype(&SendMessageA) g_realSend;
+
+LRESULT WINAPI RecordingSend(HWND h, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == PBM_SETPOS)
+        Record("PBM_SETPOS %llu", (unsigned long long)wp);
+    if (msg == PBM_SETRANGE)
+        Record("PBM_SETRANGE %u-%u", LOWORD(lp), HIWORD(lp));
+    return g_realSend(h, msg, wp, lp);
+}
+
+HWND WaitForDialog(const char* title, DWORD ms = 10000)
+{
+    for (DWORD t = 0; t < ms; t += 10, Sleep(10)) {
+        HWND w = FindWindowA("#32770", title);
+        if (w && IsWindowVisible(w))
+            return w;
+    }
+    return NULL;
+}
+
+std::string Text(HWND dlg, int id)
+{
+    char buf[300] = "";
+    GetWindowTextA(GetDlgItem(dlg, id), buf, sizeof buf);
+    return buf;
+}
+
+// Reads the text without sending WM_GETTEXT, which would wait for the
+// dialog's thread while it is busy installing.
+std::string TextNow(HWND dlg, int id)
+{
+    WCHAR wide[300] = L"";
+    InternalGetWindowText(GetDlgItem(dlg, id), wide, 300);
+    char buf[600] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, buf, sizeof buf, NULL, NULL);
+    return buf;
+}
+
+void Click(HWND dlg, int id)
+{
+    PostMessageA(GetDlgItem(dlg, id), BM_CLICK, 0, 0);
+}
+
+const char TITLE[] = "Ossivane Multimedia Keyboard Driver Setup";
+
+struct DialogTest : ::testing::Test {
+    SetupHarness p{ WIN98 };
+    IatHook<decltype(&SendMessageA)> send{ &iat_slot_SendMessageA, RecordingSend };
+    void SetUp() override
+    {
+        g_realSend = send.Original();
+        p.AddFile("Files\\vorel12a.exe", 3000);
+        p.AddFile("Files\\vorel12.htm", 1500);
+        p.AddFile("Files\\extra1.bin", 1200);
+        p.AddFile("Files\\extra2.bin", 1200);
+        p.AddFile("Kernel\\vorel12s.sys", 4096);
+        p.AddFile("Uninst\\vorel12u.exe", 2500);
+    }
+    std::string DestTyped() { return p.dest.substr(0, p.dest.size() - 1); }
+};
+
+TEST_F(DialogTest, ShowsTheFoldersAndSpacesThenInstallsWithProgressAndStartsTheAgent)
+{
+    struct Seen {
+        std::string source, dest, free, needed, group;
+        bool found = false, disabledDuring = false, changeEnabledDuring = false;
+    } seen;
+    DWORD start = GetTickCount();
+    DWORD shownAfter = 0;
+    std::thread ui([&] {
+        HWND dlg = WaitForDialog(TITLE);
+        if (!dlg)
+            return;
+        shownAfter = GetTickCount() - start;
+        seen.found = true;
+        seen.source = Text(dlg, IDC_SOURCE_DIR);
+        seen.dest = Text(dlg, IDC_DEST_DIR);
+        seen.free = Text(dlg, IDC_FREE_SPACE);
+        seen.needed = Text(dlg, IDC_NEEDED_SPACE);
+        SetWindowTextA(GetDlgItem(dlg, IDC_DEST_DIR), DestTyped().c_str());
+        Click(dlg, IDC_OK);
+        for (int i = 0; i < 300 && IsWindow(dlg); i++, Sleep(5)) {
+            std::string group = TextNow(dlg, IDC_PROGRESS_GROUP);
+            if (group.rfind("Copy ", 0) == 0) {
+                seen.disabledDuring = !IsWindowEnabled(GetDlgItem(dlg, IDC_OK)) && !IsWindowEnabled(GetDlgItem(dlg, IDC_CANCEL));
+                seen.changeEnabledDuring = IsWindowEnabled(GetDlgItem(dlg, IDC_CHANGE));
+                seen.group = group;
+                break;
+            }
+        }
+    });
+    EXPECT_EQ(0, p.Run(""));
+    ui.join();
+    ASSERT_TRUE(seen.found);
+    EXPECT_GE(shownAfter, 450u);
+    EXPECT_EQ(p.source, seen.source);
+    EXPECT_EQ("C:\\Tandrel\\", seen.dest);
+    char expected[40];
+    FormatGroupedKB(SaturatedKB([] {
+        ULARGE_INTEGER f;
+        GetDiskFreeSpaceExA("C:\\", &f, NULL, NULL);
+        return f.QuadPart;
+    }()), expected, sizeof expected);
+    EXPECT_EQ(std::string(expected).substr(0, 3), seen.free.substr(0, 3));   // the free space moves a little
+    EXPECT_NE(std::string::npos, seen.free.find("K Bytes"));
+    EXPECT_EQ("12K Bytes", seen.needed);     // 6900 / 1000 + 4096 / 1000 + 2500 / 1000
+    EXPECT_TRUE(seen.disabledDuring);
+    EXPECT_TRUE(seen.changeEnabledDuring);
+    EXPECT_EQ(0u, seen.group.rfind("Copy " + p.source + "Files\\", 0)) << seen.group;
+    // Range 0-100, then per file (1024-byte units against 14 thousand), then 100.
+    std::vector<std::string> bar = CallsTo("PBM_");
+    ASSERT_GE(bar.size(), 3u);
+    EXPECT_EQ("PBM_SETRANGE 0-100", bar[0]);
+    EXPECT_EQ("PBM_SETPOS 0", bar[1]);
+    EXPECT_EQ("PBM_SETPOS 100", bar.back());
+    EXPECT_EQ(7u, bar.size());               // range, 0, four files, 100
+    EXPECT_EQ((std::vector<std::string>{ "extra1.bin", "extra2.bin", "vorel12.htm", "vorel12a.exe" }), FilesIn(p.dest));
+    EXPECT_EQ(std::vector<std::string>{ "MessageBoxA(owner=other, \"The setup is completed.\\nPlease click OK to start loading driver.\\n\", \"Tandrel Setup\", flags=0x40)" },
+              CallsTo("MessageBoxA"));
+    int box = IndexOf("MessageBoxA");
+    int exec = IndexOf("WinExec");
+    EXPECT_GT(exec, box);
+    EXPECT_EQ(p.dest + "vorel12a.exe", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+}
+
+TEST_F(DialogTest, AnEmptyDestinationWarnsAndKeepsTheDialogReady)
+{
+    std::atomic<bool> enabledAfter{ false };
+    std::thread ui([&] {
+        HWND dlg = WaitForDialog(TITLE);
+        if (!dlg)
+            return;
+        SetWindowTextA(GetDlgItem(dlg, IDC_DEST_DIR), "");
+        Click(dlg, IDC_OK);
+        Sleep(300);
+        enabledAfter = IsWindowEnabled(GetDlgItem(dlg, IDC_OK)) && IsWindowEnabled(GetDlgItem(dlg, IDC_CANCEL));
+        Click(dlg, IDC_CANCEL);
+    });
+    EXPECT_EQ(0, p.Run(""));
+    ui.join();
+    EXPECT_EQ(std::vector<std::string>{ "MessageBoxA(owner=other, \"Please enter the correct destination directory.\", \"Choose Directory\", flags=0x30)" },
+              CallsTo("MessageBoxA"));
+    EXPECT_TRUE(enabledAfter);
+    EXPECT_FALSE(FolderExists("C:\\Tandrel"));
+    EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+    EXPECT_TRUE(CallsTo("WinExec").empty());
+}
+
+TEST_F(DialogTest, EscapeDoesNothingAndTheCloseBoxEndsWithoutInstalling)
+{
+    std::atomic<bool> stillThere{ false };
+    std::thread ui([&] {
+        HWND dlg = WaitForDialog(TITLE);
+        if (!dlg)
+            return;
+        PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+        PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_OK, EN_CHANGE), 0);   // not a click
+        Sleep(300);
+        stillThere = IsWindow(dlg) && IsWindowVisible(dlg);
+        PostMessageA(dlg, WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(0, p.Run(""));
+    ui.join();
+    EXPECT_TRUE(stillThere);
+    EXPECT_TRUE(CallsTo("MessageBoxA").empty());
+    EXPECT_FALSE(FolderExists("C:\\Tandrel"));
+    EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+}
+
+TEST_F(DialogTest, OnNt5TheRestartQuestionAnsweredNoStartsNothing)
+{
+    SetFakeOs(WIN2K);
+    QueueAnswers({ IDNO });
+    std::thread ui([&] {
+        HWND dlg = WaitForDialog(TITLE);
+        if (!dlg)
+            return;
+        SetWindowTextA(GetDlgItem(dlg, IDC_DEST_DIR), (DestTyped() + "\\").c_str());
+        Click(dlg, IDC_OK);
+    });
+    EXPECT_EQ(0, p.Run(""));
+    ui.join();
+    std::vector<std::string> boxes = CallsTo("MessageBoxA");
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(0u, boxes[0].find("MessageBoxA(owner=NULL, \"Setup has finished copying files to your computer."));
+    EXPECT_NE(std::string::npos, boxes[0].find("\\n\\nChoose Yes to restart your computer now or choose No to restart later.\", \"Tandrel Setup\", flags=0x40024)"));
+    EXPECT_TRUE(CallsTo("WinExec").empty());
+    EXPECT_TRUE(CallsTo("ExitWindowsEx").empty());
+    EXPECT_EQ(p.dest + "vorel12a.exe", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+}
+
+TEST_F(DialogTest, OnNt5YesRestartsWithEwxReboot)
+{
+    SetFakeOs(WIN2K);
+    QueueAnswers({ IDYES });
+    std::thread ui([&] {
+        HWND dlg = WaitForDialog(TITLE);
+        if (dlg) {
+            SetWindowTextA(GetDlgItem(dlg, IDC_DEST_DIR), DestTyped().c_str());
+            Click(dlg, IDC_OK);
+        }
+    });
+    EXPECT_EQ(0, p.Run(""));
+    ui.join();
+    EXPECT_EQ(std::vector<std::string>{ "ExitWindowsEx(2, 0)" }, CallsTo("ExitWindowsEx"));
+    EXPECT_TRUE(CallsTo("WinExec").empty());
+}
+
+}  // namespace

@@ -1,0 +1,210 @@
+// Silent installs into the test's own folder with real files, registry and
+// service manager of the prefix, for each platform family.
+#include "setup_harness.h"
+
+IAT_SLOT(OpenSCManagerA);
+IAT_SLOT(GetDiskFreeSpaceA);
+
+namespace {
+
+struct Package : SetupHarness {
+    explicit Package(FakeOs os) : SetupHarness(os)
+    {
+        AddFile("Files\\vorel12a.exe", 3000);
+        AddFile("Files\\vorel12.htm", 1500);
+        AddFile("Files\\vorel12v.vxd", 2048);
+        AddFile("Kernel\\vorel12s.sys", 4096);
+        AddFile("Uninst\\vorel12u.exe", 2500);
+    }
+    int Silent() { return Run("-s -d" + dest.substr(0, dest.size() - 1)); }   // typed without the backslash
+};
+
+void ExpectCommonFootprint(Package& p)
+{
+    EXPECT_EQ((std::vector<std::string>{ "vorel12.htm", "vorel12a.exe", "vorel12v.vxd" }), FilesIn(p.dest));
+    EXPECT_TRUE(FileExists(SystemDir() + "\\vorel12u.exe"));
+    bool found;
+    EXPECT_EQ(p.dest + "vorel12a.exe", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE, &found));
+    EXPECT_TRUE(found);
+    EXPECT_EQ("Tandrel (V2.01)", ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_DISPLAY_NAME));
+    EXPECT_EQ(SystemDir() + "\\vorel12u.exe", ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_UNINSTALL_STRING));
+    std::string links = LinkFolder();
+    EXPECT_EQ((std::vector<std::string>{ "Tandrel About.lnk", "Tandrel Help.lnk", "Uninstall Tandrel.lnk" }), FilesIn(links));
+    EXPECT_EQ(std::make_pair(p.dest + "vorel12a.exe", std::string("Tandrel About")), ReadLink(links + "\\Tandrel About.lnk"));
+    EXPECT_EQ(std::make_pair(p.dest + "vorel12.htm", std::string("Tandrel Help")), ReadLink(links + "\\Tandrel Help.lnk"));
+    EXPECT_EQ(std::make_pair(SystemDir() + "\\vorel12u.exe", std::string("Uninstallation")),
+              ReadLink(links + "\\Uninstall Tandrel.lnk"));
+    EXPECT_TRUE(CallsTo("MessageBoxA").empty());
+}
+
+TEST(SilentInstall, Nt4InstallsEverythingAndStartsTheQuotedAgentFromTheWindowsFolder)
+{
+    Package p(NT4);
+    EXPECT_EQ(0, p.Silent());
+    ExpectCommonFootprint(p);
+    std::string driver = WindowsDir() + "\\System32\\Drivers\\vorel12s.sys";
+    EXPECT_TRUE(FileExists(driver));
+    ServiceConfig s = QueryDriverService();
+    ASSERT_TRUE(s.exists);
+    EXPECT_EQ((DWORD)SERVICE_KERNEL_DRIVER, s.type);
+    EXPECT_EQ((DWORD)SERVICE_DEMAND_START, s.start);
+    EXPECT_EQ((DWORD)SERVICE_ERROR_NORMAL, s.error);
+    EXPECT_EQ("VOREL12", s.display);
+    EXPECT_NE(std::string::npos, s.path.find("vorel12s.sys"));
+    EXPECT_EQ(std::vector<std::string>{ "WinExec(\"\"" + p.dest + "vorel12a.exe\"\", 1) in " + WindowsDir() },
+              CallsTo("WinExec"));
+}
+
+TEST(SilentInstall, NineXHasNoDriverFileAndNeverOpensTheServiceManager)
+{
+    Package p(WIN98);
+    HOOK(OpenSCManagerA, [](LPCSTR, LPCSTR, DWORD) -> SC_HANDLE {
+        Record("OpenSCManagerA");
+        return NULL;
+    });
+    EXPECT_EQ(0, p.Silent());
+    ExpectCommonFootprint(p);
+    EXPECT_FALSE(FileExists(WindowsDir() + "\\System32\\Drivers\\vorel12s.sys"));
+    EXPECT_TRUE(CallsTo("OpenSCManagerA").empty());
+    EXPECT_EQ(1u, CallsTo("WinExec").size());
+}
+
+TEST(SilentInstall, Nt5NeitherStartsTheAgentNorAsksToRestart)
+{
+    Package p(WIN2K);
+    EXPECT_EQ(0, p.Silent());
+    ExpectCommonFootprint(p);
+    EXPECT_TRUE(QueryDriverService().exists);
+    EXPECT_TRUE(CallsTo("WinExec").empty());
+    EXPECT_TRUE(CallsTo("ExitWindowsEx").empty());
+}
+
+TEST(SilentInstall, ASecondInstallLeavesOneSetOfEverything)
+{
+    Package p(NT4);
+    EXPECT_EQ(0, p.Silent());
+    UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
+    Calls().clear();
+    EXPECT_EQ(0, p.Silent());
+    ExpectCommonFootprint(p);
+    EXPECT_TRUE(QueryDriverService().exists);
+    HKEY run;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, &run));
+    int ours = 0;
+    char name[256];
+    for (DWORD i = 0;; i++) {
+        DWORD n = sizeof name;
+        if (RegEnumValueA(run, i, name, &n, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+            break;
+        ours += std::string(name) == SZ_RUN_VALUE;
+    }
+    RegCloseKey(run);
+    EXPECT_EQ(1, ours);
+}
+
+TEST(SilentInstall, DefaultFolderWhenNoFolderIsGiven)
+{
+    Package p(WIN2K);
+    p.dest = "C:\\Tandrel\\";
+    RemoveFootprint(p.dest);
+    EXPECT_EQ(0, p.Run("-s"));
+    EXPECT_EQ("C:\\Tandrel\\vorel12a.exe", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+    EXPECT_TRUE(FileExists("C:\\Tandrel\\vorel12.htm"));
+}
+
+ULONGLONG g_freeBytes;
+
+BOOL WINAPI FakeFreeSpace(LPCSTR root, LPDWORD spc, LPDWORD bps, LPDWORD freeClusters, LPDWORD total)
+{
+    Record("GetDiskFreeSpaceA(%s)", Quote(root).c_str());
+    // 64 KiB clusters, so 4 TiB and more fit the 32-bit cluster count.
+    *spc = 128;
+    *bps = 512;
+    *freeClusters = (DWORD)(g_freeBytes / 65536);
+    *total = 0xFFFFFFFF;
+    return TRUE;
+}
+
+TEST(SilentInstall, TooLittleFreeSpaceShowsTheMessageAndInstallsNothing)
+{
+    Package p(NT4);
+    HOOK(GetDiskFreeSpaceA, FakeFreeSpace);
+    g_freeBytes = 65536;               // 64 K free, 13 K needed: enough
+    EXPECT_EQ(0, p.Silent());
+    EXPECT_TRUE(FolderExists(p.dest));
+    RemoveFootprint(p.dest);
+    UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
+    Calls().clear();
+    p.AddFile("Files\\big.bin", 200000);   // now 213 K needed
+    g_freeBytes = 131072;
+    EXPECT_EQ(0, p.Silent());
+    EXPECT_EQ(std::vector<std::string>{ "MessageBoxA(owner=other, \"There are not enough disk space.\", \"Tandrel Setup\", flags=0x30)" },
+              CallsTo("MessageBoxA"));
+    EXPECT_FALSE(FolderExists(p.dest));
+    EXPECT_FALSE(FileExists(SystemDir() + "\\vorel12u.exe"));
+    EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+    EXPECT_TRUE(CallsTo("WinExec").empty());
+}
+
+TEST(SilentInstall, FourTebibytesFreeIsPlentyNotAWrappedSmallFigure)
+{
+    Package p(WIN2K);
+    HOOK(GetDiskFreeSpaceA, FakeFreeSpace);
+    g_freeBytes = 4ull << 40;           // 4 TiB: 2^32 K, which wraps to 0 in 32 bits
+    EXPECT_EQ(0, p.Silent());
+    EXPECT_TRUE(CallsTo("MessageBoxA").empty());
+    EXPECT_TRUE(FileExists(p.dest + "vorel12a.exe"));
+    EXPECT_EQ(std::vector<std::string>{ "GetDiskFreeSpaceA(" + Quote(p.root.Path().substr(0, 3).c_str()) + ")" },
+              CallsTo("GetDiskFreeSpaceA"));
+}
+
+TEST(SilentInstall, ARejectedDriveRootCountsAsNoSpace)
+{
+    Package p(NT4);
+    EXPECT_EQ(0, p.Run("-s -d Q:\\Tools"));     // the root is " Q:\", which the system rejects
+    EXPECT_EQ(1u, CallsTo("MessageBoxA(owner=other, \"There are not enough disk space.\"").size());
+    EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+}
+
+TEST(SilentInstall, ADestinationTooLongForItsBufferIsNotInstalledInto)
+{
+    Package p(NT4);
+    // 127 characters with the backslash is the most the destination holds.
+    std::string base = p.root.Path() + "d";
+    std::string longest = base + std::string(126 - base.size(), 'x');
+    p.dest = longest + "\\";
+    ASSERT_EQ(127u, p.dest.size());
+    EXPECT_EQ(0, p.Run("-s -d" + longest));
+    // Too long for the 100-byte copy and Run value buffers: those steps are
+    // skipped, the ones with room (links point at 180-byte slots) still run.
+    EXPECT_FALSE(FolderExists(p.dest));
+    EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+    EXPECT_TRUE(FileExists(SystemDir() + "\\vorel12u.exe"));
+    EXPECT_TRUE(CallsTo("MessageBoxA").empty());
+    RemoveFootprint("");
+    UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
+    Calls().clear();
+    EXPECT_EQ(0, p.Run("-s -d" + longest + "x"));        // 128: nothing at all
+    EXPECT_FALSE(FileExists(SystemDir() + "\\vorel12u.exe"));
+    EXPECT_TRUE(FilesIn(LinkFolder()).empty());
+    EXPECT_TRUE(CallsTo("MessageBoxA").empty());
+    EXPECT_TRUE(CallsTo("WinExec").empty());
+}
+
+TEST(HelpMode, OpensTheSourcePackagesPageAndInstallsNothing)
+{
+    Package p(WIN7);
+    for (const char* line : { "-h", "/x -h", "-s -h", "-s -dC:\\my-home" }) {
+        UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
+        Calls().clear();
+        EXPECT_EQ(0, p.Run(line));
+        EXPECT_EQ(std::vector<std::string>{ "ShellExecuteA(owner=NULL, \"open\", " + Quote((p.source + "Files\\vorel12.htm").c_str()) +
+                                            ", NULL, NULL, 1)" },
+                  CallsTo("ShellExecuteA")) << line;
+    }
+    EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+    EXPECT_FALSE(FolderExists("C:\\my-home"));
+    EXPECT_TRUE(CallsTo("MessageBoxA").empty());
+}
+
+}  // namespace
