@@ -186,6 +186,10 @@ void StopChannel()
         return;
     }
     if (g_readerThread) {
+        // Woken with the run flag clear, the reader returns by itself. Killing
+        // a thread that is still starting up can leave the loader lock held.
+        SetEvent(g_event);
+        WaitForSingleObject(g_readerThread, 1000);
         // TerminateThread is asynchronous: repeat until the thread is gone.
         DWORD code;
         do {
