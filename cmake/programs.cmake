@@ -20,7 +20,7 @@ function(program_library name)
     add_library(${name} STATIC ${ARGN})
     target_compile_options(${name} PRIVATE ${PROGRAM_FLAGS})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/common)
-    target_compile_definitions(${name} PUBLIC WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_IE=0x0400
+    target_compile_definitions(${name} PRIVATE WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_IE=0x0400
         NOMINMAX STRICT)
 endfunction()
 

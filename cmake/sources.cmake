@@ -11,8 +11,9 @@ set(SETUP_PURE setup/cmdline.cpp setup/sizetext.cpp)
 set(SETUP_WIN32 setup/setupmain.cpp setup/copyfiles.cpp setup/register.cpp setup/shortcuts.cpp
     setup/chooser.cpp setup/restart.cpp setup/setupdialog.cpp)
 
-set(UNINSTALL_PURE)
-set(UNINSTALL_WIN32 uninstall/uninstall.cpp)
+set(UNINSTALL_PURE uninstall/runfolder.cpp)
+set(UNINSTALL_WIN32 uninstall/uninstallmain.cpp uninstall/closeagent.cpp uninstall/servicermv.cpp
+    uninstall/removal.cpp)
 
 set(PURE_CORE ${COMMON_PURE} ${AGENT_PURE} ${SETUP_PURE} ${UNINSTALL_PURE})
 list(TRANSFORM PURE_CORE PREPEND ${CMAKE_CURRENT_LIST_DIR}/../ OUTPUT_VARIABLE PURE_CORE_ABS)

@@ -1,5 +1,4 @@
 #include "setup_harness.h"
-#include <algorithm>
 #include <objbase.h>
 #include <shlobj.h>
 #include "resource.h"
@@ -122,22 +121,6 @@ ServiceConfig QueryDriverService()
     return c;
 }
 
-std::vector<std::string> FilesIn(const std::string& folder)
-{
-    std::vector<std::string> out;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return out;
-    do {
-        std::string n = fd.cFileName;
-        if (n != "." && n != "..")
-            out.push_back(n);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    std::sort(out.begin(), out.end());
-    return out;
-}
 
 SetupHarness::SetupHarness(FakeOs os)
 {

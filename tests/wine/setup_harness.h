@@ -37,7 +37,6 @@ struct ServiceConfig {
     std::string path, display;
 };
 ServiceConfig QueryDriverService();
-std::vector<std::string> FilesIn(const std::string& folder);   // names, sorted
 
 struct SetupHarness {
     ScratchDir root;

@@ -1,4 +1,5 @@
 #include "scratch.h"
+#include <algorithm>
 #include <cstdio>
 
 static int Counter()
@@ -108,4 +109,21 @@ std::string WindowsDir()
     char buf[MAX_PATH];
     GetWindowsDirectoryA(buf, sizeof buf);
     return buf;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder)
+{
+    std::vector<std::string> out;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return out;
+    do {
+        std::string n = fd.cFileName;
+        if (n != "." && n != "..")
+            out.push_back(n);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    std::sort(out.begin(), out.end());
+    return out;
 }

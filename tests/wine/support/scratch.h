@@ -29,6 +29,8 @@ private:
 
 void DeleteTree(const std::string& folder);              // folder without trailing backslash
 void WriteFileBytes(const std::string& path, size_t size, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
+#include <vector>
+std::vector<std::string> FilesIn(const std::string& folder);   // names, sorted
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
 std::string ReadRegString(HKEY root, const char* key, const char* value, bool* found = nullptr);

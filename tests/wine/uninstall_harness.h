@@ -1,0 +1,38 @@
+// An installation laid out by hand in the prefix, and the uninstaller's
+// calls recorded in order.
+#ifndef TEST_UNINSTALL_HARNESS_H
+#define TEST_UNINSTALL_HARNESS_H
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <string>
+#include "footprint.h"
+#include "uninstall.h"
+#include "support/calllog.h"
+#include "support/fakeui.h"
+#include "support/fakeversion.h"
+#include "support/iathook.h"
+#include "support/scratch.h"
+
+struct Installed {
+    ScratchDir root;
+    std::string dest;              // with its trailing backslash
+    std::string menu;              // Programs + "\Tandrel"
+    std::string vorel12;           // system folder + "\VOREL12"
+    explicit Installed(bool withService = true);
+    ~Installed();
+    void SetRunValue(const std::string& data);
+};
+
+// Records, then does the real thing.
+struct RemovalRecorder {
+    struct Hooks;
+    Hooks* hooks;
+    RemovalRecorder();
+    ~RemovalRecorder();
+};
+
+int RunUninstaller();
+bool KeyExists(HKEY root, const std::string& path);
+std::string Tail(const std::string& s, size_t n);
+
+#endif

@@ -1,0 +1,152 @@
+// Folder clearing, registry deletions, the driver file, the VOREL12 folder
+// and the 9x enumerator scan.
+#include "uninstall.h"
+#include "footprint.h"
+#include "registry.h"
+#include "runfolder.h"
+#include "text.h"
+
+#define SAVED_DIR_SIZE   256
+#define FILE_PATH_SIZE   256
+#define MFG_OFFERED      80
+
+static const char* const VOREL12_FILES[8] = { "tandrel.htm", "vorel12s.dll", "vorel12a.exe" };
+
+void ClearFolder(const char* folder)
+{
+    char saved[SAVED_DIR_SIZE];
+    TextZero(saved, sizeof saved);
+    DWORD n = GetCurrentDirectoryA(sizeof saved, saved);
+    int restore = n > 0 && n < sizeof saved;
+    // The search runs in the current directory: if the folder cannot be made
+    // current, nothing there is the folder's.
+    if (SetCurrentDirectoryA(folder)) {
+        WIN32_FIND_DATAA fd;
+        HANDLE find = FindFirstFileA("*.*", &fd);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                if (TextEqual(fd.cFileName, ".") || TextEqual(fd.cFileName, ".."))
+                    continue;
+                char path[FILE_PATH_SIZE];
+                if (!TextCopy(path, sizeof path, folder) || !TextAppend(path, sizeof path, "\\") ||
+                    !TextAppend(path, sizeof path, fd.cFileName))
+                    continue;
+                SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+                SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path);
+                DeleteFileA(path);
+                DeleteFileA(path);
+            } while (FindNextFileA(find, &fd));
+            FindClose(find);
+        }
+    }
+    if (restore)
+        SetCurrentDirectoryA(saved);
+    RemoveDirectoryA(folder);
+}
+
+static int Folder(UINT(WINAPI* get)(LPSTR, UINT), char* buf, UINT size)
+{
+    TextZero(buf, size);
+    UINT n = get(buf, size);
+    return n > 0 && n < size;
+}
+
+void ClearDestinationFolder()
+{
+    HKEY key;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, &key) != ERROR_SUCCESS)
+        return;
+    char value[RUN_VALUE_SIZE];
+    TextZero(value, sizeof value);
+    int read = ReadRegValue(key, SZ_RUN_VALUE, value, sizeof value);
+    RegCloseKey(key);
+    char folder[RUN_VALUE_SIZE];
+    if (!read || !FolderFromRunValue(value, folder, sizeof folder))
+        return;
+    // Never a root, the Windows folder or the system folder: setup installed
+    // nothing of its own there (an install with -dC:\ points the value there).
+    char windows[TEXT_PATH_SIZE];
+    char system[TEXT_PATH_SIZE];
+    if (!Folder(GetWindowsDirectoryA, windows, sizeof windows) || !Folder(GetSystemDirectoryA, system, sizeof system))
+        return;
+    if (IsFolderSafeToClear(folder, windows, system))
+        ClearFolder(folder);
+}
+
+void ClearStartMenuFolder()
+{
+    char path[TEXT_PATH_SIZE];
+    TextZero(path, sizeof path);
+    HKEY key = OpenOrCreateKey(HKEY_CURRENT_USER, SZ_SHELL_FOLDERS_KEY);
+    int read = key && ReadRegValue(key, SZ_PROGRAMS_VALUE, path, sizeof path);
+    if (key)
+        RegCloseKey(key);
+    if (read && TextAppend(path, sizeof path, "\\") && TextAppend(path, sizeof path, SZ_MENU_FOLDER))
+        ClearFolder(path);
+}
+
+void DeleteRegistryEntries()
+{
+    HKEY key;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, SZ_RUN_VALUE);
+        RegCloseKey(key);
+    }
+    // The platform's own semantics: NT keeps a key that still has subkeys.
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY);
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, SZ_CLSID_KEY);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, SZ_PROPSHEET_KEY);
+}
+
+void DeleteDriverFile(DWORD platform)
+{
+    char path[TEXT_PATH_SIZE];
+    if (!Folder(GetSystemDirectoryA, path, sizeof path) || platform != VER_PLATFORM_WIN32_NT)
+        return;
+    if (!TextAppend(path, sizeof path, "\\") || !TextAppend(path, sizeof path, SZ_DRIVER_UNDER_SYSDIR))
+        return;
+    DeleteFileA(path);
+    DeleteFileA(path);
+}
+
+void DeleteVorel12Folder()
+{
+    char folder[TEXT_PATH_SIZE];
+    if (!Folder(GetSystemDirectoryA, folder, sizeof folder) || !TextAppend(folder, sizeof folder, "\\") ||
+        !TextAppend(folder, sizeof folder, SZ_VOREL12_DIR))
+        return;
+    for (int i = 0; i < 8 && VOREL12_FILES[i]; i++) {
+        char path[TEXT_PATH_SIZE];
+        if (!TextJoin(path, sizeof path, folder, VOREL12_FILES[i]))
+            continue;
+        // Attributes are left alone here: a read-only file stays.
+        DeleteFileA(path);
+        DeleteFileA(path);
+        DeleteFileA(path);
+    }
+    RemoveDirectoryA(folder);
+}
+
+void ScanEnumeratorKeys()
+{
+    for (unsigned n = 0; n < 100; n++) {
+        char path[TEXT_PATH_SIZE];
+        if (!EnumKeyName(n, path, sizeof path))
+            continue;
+        HKEY key;
+        if (RegOpenKeyA(HKEY_LOCAL_MACHINE, path, &key) != ERROR_SUCCESS)
+            continue;
+        char mfg[TEXT_PATH_SIZE];
+        TextZero(mfg, sizeof mfg);
+        DWORD type;
+        DWORD size = MFG_OFFERED;
+        LONG r = RegQueryValueExA(key, SZ_MFG_VALUE, NULL, &type, (BYTE*)mfg, &size);
+        RegCloseKey(key);
+        // mfg was zero-filled past the 80 bytes offered, so it is terminated.
+        if (r == ERROR_SUCCESS && TextEqual(mfg, SZ_MFG_MATCH)) {
+            RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
+            return;
+        }
+    }
+}

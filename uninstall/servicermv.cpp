@@ -1,0 +1,53 @@
+// Deletes the driver service under the database lock. It is never stopped:
+// a loaded driver stays until the next restart.
+#include "uninstall.h"
+#include "footprint.h"
+
+// The lock is retried every 100 ms; after a minute the service is left.
+#define LOCK_TRIES 600
+
+int IsDriverActive(SC_HANDLE manager)
+{
+    SC_HANDLE service = OpenServiceA(manager, SZ_SERVICE, SERVICE_ALL_ACCESS);
+    if (!service)
+        return 0;
+    SERVICE_STATUS status;
+    BOOL queried = QueryServiceStatus(service, &status);
+    CloseServiceHandle(service);
+    if (!queried)
+        return 0;
+    return status.dwServiceType == SERVICE_KERNEL_DRIVER &&
+           (status.dwCurrentState == SERVICE_RUNNING || status.dwCurrentState == SERVICE_STOP_PENDING);
+}
+
+int DeleteDriverService(SC_HANDLE manager)
+{
+    SC_HANDLE service = OpenServiceA(manager, SZ_SERVICE, SERVICE_ALL_ACCESS);
+    if (!service)
+        return GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST;
+    SC_LOCK lock = LockServiceDatabase(manager);
+    for (int tries = 1; !lock && tries < LOCK_TRIES; tries++) {
+        Sleep(100);
+        lock = LockServiceDatabase(manager);
+    }
+    int deleted = 0;
+    if (lock) {
+        deleted = DeleteService(service) ? 1 : 0;
+        UnlockServiceDatabase(lock);
+    }
+    CloseServiceHandle(service);
+    return deleted;
+}
+
+int RemoveDriverService()
+{
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    if (!manager)
+        return 0;
+    int active = IsDriverActive(manager);
+    int deleted = DeleteDriverService(manager);
+    CloseServiceHandle(manager);
+    if (!deleted)
+        return 0;
+    return active ? 2 : 1;
+}

@@ -1,0 +1,36 @@
+// The uninstaller's operations.
+#ifndef UNINSTALL_UNINSTALL_H
+#define UNINSTALL_UNINSTALL_H
+#include <windows.h>
+
+#define TEXT_PATH_SIZE   180
+#define RUN_VALUE_SIZE   100
+#define AGENT_REPLY_MS   5000
+#define AGENT_EXIT_MS    5000
+#define AGENT_PAUSE_MS   1000
+
+extern HINSTANCE g_instance;
+
+// uninstallmain.cpp
+int RegisterUninstallClass(HINSTANCE instance);
+HWND CreateUninstallWindow(HINSTANCE instance);
+LRESULT CALLBACK UninstallWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// closeagent.cpp
+void CloseAgent();
+
+// servicermv.cpp
+int RemoveDriverService();
+int IsDriverActive(SC_HANDLE manager);
+int DeleteDriverService(SC_HANDLE manager);
+
+// removal.cpp
+void ClearFolder(const char* folder);
+void ClearDestinationFolder();
+void ClearStartMenuFolder();
+void DeleteRegistryEntries();
+void DeleteDriverFile(DWORD platform);
+void DeleteVorel12Folder();
+void ScanEnumeratorKeys();
+
+#endif

@@ -1,0 +1,100 @@
+// Entry of the uninstaller: one question, then the fixed removal sequence
+// inside the hidden window's creation, then one final message.
+#include "uninstall.h"
+#include "footprint.h"
+#include "platform.h"
+#include "resource.h"
+#include "text.h"
+
+HINSTANCE g_instance;
+
+#define CONFIRM_SIZE 80
+
+static const char SZ_CAPTION[] = "Tandrel";
+
+static int Box(UINT stringId, int size, UINT flags)
+{
+    char text[TEXT_PATH_SIZE];
+    TextZero(text, sizeof text);
+    LoadStringA(g_instance, stringId, text, size);
+    return MessageBoxA(NULL, text, SZ_CAPTION, flags);
+}
+
+static LRESULT RemovalSequence(HWND hwnd)
+{
+    OSVERSIONINFOA v;
+    ReadVersion(&v);
+    if (Box(IDS_CONFIRM, CONFIRM_SIZE, MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND | MB_TOPMOST) == IDNO) {
+        DestroyWindow(hwnd);
+        return 1;
+    }
+    CloseAgent();
+    ClearDestinationFolder();
+    ClearStartMenuFolder();
+    DeleteRegistryEntries();
+    RemoveDriverService();
+    DeleteDriverFile(v.dwPlatformId);
+    RegFlushKey(HKEY_LOCAL_MACHINE);
+    DeleteVorel12Folder();
+    ScanEnumeratorKeys();
+    Box(IsNtPlatform() ? IDS_DONE_NT : IDS_DONE_9X, TEXT_PATH_SIZE, MB_OK | MB_SETFOREGROUND | MB_TOPMOST);
+    DestroyWindow(hwnd);
+    return 0;
+}
+
+LRESULT CALLBACK UninstallWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_CREATE:
+        return RemovalSequence(hwnd);
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        BeginPaint(hwnd, &ps);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+int RegisterUninstallClass(HINSTANCE instance)
+{
+    WNDCLASSA wc;
+    ZeroMemory(&wc, sizeof wc);
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = UninstallWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_UNINSTALL));
+    wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+    wc.lpszClassName = SZ_UNINSTALL_CLASS;
+    return RegisterClassA(&wc) != 0;
+}
+
+HWND CreateUninstallWindow(HINSTANCE instance)
+{
+    g_instance = instance;
+    return CreateWindowExA(0, SZ_UNINSTALL_CLASS, "UNINSTALL", WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                           CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, NULL, NULL, instance, NULL);
+}
+
+extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    if (!RegisterUninstallClass(instance))
+        return 0;
+    HWND window = CreateUninstallWindow(instance);
+    if (!window)
+        return 0;
+    ShowWindow(window, SW_HIDE);
+    UpdateWindow(window);
+    MSG msg;
+    msg.wParam = 0;
+    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return (int)msg.wParam;
+}
