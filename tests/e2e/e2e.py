@@ -2,12 +2,13 @@
 """End-to-end scenarios: the real executables of dist/wine64 run as processes
 under wine64, each scenario in its own copy of the run's fresh prefix.
 
-usage: e2e.py DIST SCENARIO UIDRIVER
+usage: e2e.py DIST SCENARIO UIDRIVER DRIVER_DOUBLE
 """
 import os
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 WINE = "/usr/lib/wine/wine64"
@@ -53,14 +54,39 @@ class Prefix:
 
 SCENARIOS = {}
 UIDRIVER = None
+DOUBLE = None
+SHOTS = []
+
+
+def test_package(dist):
+    """dist/wine64 with the driver double as Kernel\\vorel12s.sys, outside dist/."""
+    pkg = os.path.join(os.path.dirname(os.environ["WINEPREFIX"]), "e2e-package")
+    shutil.rmtree(pkg, ignore_errors=True)
+    shutil.copytree(dist, pkg)
+    shutil.copy(DOUBLE, os.path.join(pkg, "Kernel", "vorel12s.sys"))
+    return pkg
+
+
+def screenshot(name):
+    out = os.path.join(os.path.dirname(os.environ["WINEPREFIX"]), "screenshots")
+    os.makedirs(out, exist_ok=True)
+    path = os.path.join(out, name + ".png")
+    subprocess.run(["import", "-display", os.environ["DISPLAY"], "-window", "root", path],
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    print("screenshot:", path)
+    return path
 
 
 def launch(prefix, cmdline, wait=True, timeout=120):
     """Starts cmdline exactly as a user would type it, through the UI driver."""
     env = dict(prefix.env, E2E_CMDLINE=cmdline)
-    p = subprocess.run([WINE, UIDRIVER, "run" if wait else "start"], env=env, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout)
-    return p.returncode, p.stdout.decode("latin-1").replace("\r\n", "\n")
+    # Output to a file, not a pipe: a program it starts (setup starts the
+    # agent) inherits the pipe and would hold it open.
+    with tempfile.TemporaryFile() as out:
+        p = subprocess.run([WINE, UIDRIVER, "run" if wait else "start"], env=env, stdin=subprocess.DEVNULL,
+                           stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
+        out.seek(0)
+        return p.returncode, out.read().decode("latin-1").replace("\r\n", "\n")
 
 
 def ui(prefix, *args, timeout=60):
@@ -136,6 +162,25 @@ def check_footprint(prefix, dest, nt):
     check("Tandrel (V2.01)" in out, "uninstaller --list shows Tandrel (V2.01)")
 
 
+def driver_log(prefix):
+    _, out = ui(prefix, "log")
+    return out.split()
+
+
+def wait_for(predicate, seconds, what):
+    end = time.time() + seconds
+    while time.time() < end:
+        if predicate():
+            return
+        time.sleep(0.1)
+    raise AssertionError("timed out waiting for " + what)
+
+
+POWER_RELEASE = "00005e000300000000000000"
+SLEEP_RELEASE = "00005f000300000000000000"
+POWER_PRESS = "00005e000200000000000000"
+
+
 def silent_install(dist, prefix, dest, version):
     prefix.set_version("setup.exe", version)
     prefix.set_version("vorel12a.exe", version)
@@ -157,17 +202,90 @@ def silent_install_into_path_with_blank(dist, prefix):
     check_footprint(prefix, "C:\\My Tools\\Tandrel\\", nt=True)
 
 
+@scenario
+def agent_with_driver_double_then_uninstall_nt40(dist, prefix):
+    pkg = test_package(dist)
+    prefix.set_version("vorel12u.exe", "nt40")
+    silent_install(pkg, prefix, "C:\\Apps\\Tandrel\\", "nt40")
+    code, _ = ui(prefix, "window", "ZNVACPI10", "20")
+    check(code == 0, "setup started the agent (its window exists)")
+    wait_for(lambda: "0x00220000" in driver_log(prefix), 10, "the register request")
+    check(True, "the driver double logged the register request")
+    ui(prefix, "inject", POWER_PRESS)
+    code, out = ui(prefix, "box", "Tandrel", "Do you want to power off your computer?", "IDNO", "2")
+    check(code == 3, "a Power-key press asks nothing")
+    ui(prefix, "inject", POWER_RELEASE)
+    time.sleep(0.5)
+    screenshot("power-question")
+    code, out = ui(prefix, "box", "Tandrel", "Do you want to power off your computer?", "IDNO", "10")
+    check(code == 0, "a Power-key release asks the question; answered No (%s)" % out)
+    time.sleep(0.5)
+    check("0x00220008" not in driver_log(prefix), "No sends no power-down notice")
+    ui(prefix, "inject", SLEEP_RELEASE)
+    code, out = ui(prefix, "box", "Tandrel", "Do you want to power off your computer?", "IDNO", "2")
+    check(code == 3, "a Sleep-key release asks no question")
+    for cmd, want in (("1128", None), ("1130", "1"), ("1128", None), ("1130", "1"), ("1129", None), ("1130", "0")):
+        code, out = ui(prefix, "send", "ZNVACPI10", "273", cmd, "0")
+        check(code == 0 and (want is None or out == want), "command %s from another process -> %s" % (cmd, out))
+    ui(prefix, "send", "ZNVACPI10", "0x218", "4", "0")
+    check("0x00220008" in driver_log(prefix), "a suspend broadcast sends the power-down notice")
+    ui(prefix, "send", "ZNVACPI10", "0x218", "7", "0")
+    t0 = time.time()
+    wait_for(lambda: "0x0022000c" in driver_log(prefix), 8, "the resume notice")
+    took = time.time() - t0
+    check(3.5 <= took <= 6.0, "the resume notice came %.1f s after the resume" % took)
+    launch(prefix, "C:\\Apps\\Tandrel\\vorel12a.exe", wait=True, timeout=30)
+    code, _ = ui(prefix, "window", "#32770", "10", "Tandrel")
+    check(code == 0, "a second agent start shows the About box of the running one")
+    time.sleep(0.3)
+    screenshot("about-box")
+    ui(prefix, "postw", "#32770", "Tandrel", "273", "1023", "0")
+    code, _ = ui(prefix, "nowindow", "#32770", "5")
+    check(code == 0, "OK ends the About box")
+    # The uninstaller closes the running agent before it deletes files.
+    env = dict(prefix.env, E2E_CMDLINE="C:\\windows\\system32\\vorel12u.exe")
+    un = subprocess.Popen([WINE, UIDRIVER, "run"], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL)
+    code, out = ui(prefix, "box", "Tandrel", "Do you really want to uninstall this program.", "IDYES", "20")
+    check(code == 0, "the uninstaller asks once (%s)" % out)
+    code, out = ui(prefix, "box", "Tandrel", "All the Tandrel files are removed. But the Uninstallation will take "
+                   "effects until you restart the system.", "IDOK", "30")
+    check(code == 0, "the uninstaller ends with string 3 (%s)" % out)
+    check(un.wait(timeout=30) == 0, "the uninstaller exited 0")
+    code, _ = ui(prefix, "nowindow", "ZNVACPI10", "1")
+    check(code == 0, "the agent has ended")
+    check("0x00220004" in driver_log(prefix), "the agent's stop request reached the driver (the service is left running)")
+    check(not os.path.exists(prefix.unix("C:\\Apps\\Tandrel")), "the destination folder is gone")
+    check(not os.path.exists(prefix.unix(MENU)), "the Start-menu folder is gone")
+    check(reg_value(prefix, RUN_KEY, "VOREL12") is None, "the Run value is gone")
+    check(reg_value(prefix, UNINSTALL_KEY, "DisplayName") is None, "the Uninstall entry is gone")
+    check(os.path.isfile(prefix.unix("C:\\windows\\system32\\vorel12u.exe")), "the uninstaller's own file stays")
+
+
+@scenario
+def agent_on_win98_reports_the_missing_vxd(dist, prefix):
+    prefix.set_version("vorel12a.exe", "win98")
+    env = dict(prefix.env, E2E_CMDLINE=wine_path(os.path.join(dist, "Files", "vorel12a.exe")))
+    agent = subprocess.Popen([WINE, UIDRIVER, "run"], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL)
+    code, out = ui(prefix, "box", "Zolvar", "Can not find xx.vxd file.", "IDOK", "20")
+    check(code == 0, "the agent shows string 4 in a Zolvar box (%s)" % out)
+    check(agent.wait(timeout=20) == 0, "and ends with exit code 0")
+
+
 def main():
-    if len(sys.argv) != 4 or sys.argv[2] not in SCENARIOS:
+    if len(sys.argv) != 5 or sys.argv[2] not in SCENARIOS:
         sys.exit(__doc__ + "\nscenarios: " + ", ".join(sorted(SCENARIOS)))
     dist, name = sys.argv[1], sys.argv[2]
-    global UIDRIVER
+    global UIDRIVER, DOUBLE
     UIDRIVER = wine_path(sys.argv[3])
+    DOUBLE = sys.argv[4]
     prefix = Prefix(name)
     try:
         SCENARIOS[name](dist, prefix)
     finally:
         prefix.close()
+        shutil.rmtree(os.path.join(os.path.dirname(os.environ["WINEPREFIX"]), "e2e-package"), ignore_errors=True)
 
 
 if __name__ == "__main__":

@@ -9,6 +9,11 @@
 //   uidriver post CLASS MSG WPARAM LPARAM    posts a message to a window found by class
 //   uidriver send CLASS MSG WPARAM LPARAM    sends it and prints the result
 //   uidriver nowindow CLASS SECONDS          waits until no window of that class exists
+//   uidriver inject HEX     hands key records to the driver double for the running agent
+//   uidriver log            prints the driver double's log of control codes
+//   uidriver pid CLASS      prints the process id of a window's owner
+//   uidriver window CLASS SECONDS [TITLE]   waits for a window (a titled one must be visible)
+//   uidriver postw CLASS TITLE MSG WPARAM LPARAM   posts to a window found by class and title
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
@@ -86,8 +91,75 @@ static int Box(const char* caption, const char* text, const char* button, int se
     return 3;
 }
 
+static HANDLE OpenDouble()
+{
+    // No access rights: the agent holds the device for reading and writing.
+    return CreateFileA("\\\\.\\VOREL12", 0, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+}
+
+static int Inject(const char* hex)
+{
+    HWND agent = FindWindowA("ZNVACPI10", NULL);
+    if (!agent)
+        return 10;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(agent, &pid);
+    std::string input((const char*)&pid, 4);
+    for (size_t i = 0; hex[i] && hex[i + 1]; i += 2) {
+        char b[3] = { hex[i], hex[i + 1], 0 };
+        input += (char)strtoul(b, NULL, 16);
+    }
+    HANDLE dev = OpenDouble();
+    if (dev == INVALID_HANDLE_VALUE)
+        return 11;
+    DWORD got;
+    BOOL ok = DeviceIoControl(dev, 0x220100, &input[0], (DWORD)input.size(), NULL, 0, &got, NULL);
+    CloseHandle(dev);
+    return ok ? 0 : 12;
+}
+
+static int ShowLog()
+{
+    HANDLE dev = OpenDouble();
+    if (dev == INVALID_HANDLE_VALUE)
+        return 11;
+    static char log[8192];
+    DWORD got = 0;
+    BOOL ok = DeviceIoControl(dev, 0x220104, NULL, 0, log, sizeof log - 1, &got, NULL);
+    CloseHandle(dev);
+    log[got < sizeof log ? got : sizeof log - 1] = 0;
+    fputs(log, stdout);
+    return ok ? 0 : 12;
+}
+
 int main(int argc, char** argv)
 {
+    if (argc >= 7 && !strcmp(argv[1], "postw")) {
+        HWND w = FindWindowA(argv[2], argv[3]);
+        if (!w)
+            return 4;
+        return PostMessageA(w, strtoul(argv[4], NULL, 0), strtoull(argv[5], NULL, 0), strtoll(argv[6], NULL, 0)) ? 0 : 5;
+    }
+    if (argc >= 4 && !strcmp(argv[1], "window")) {
+        for (int t = 0; t < atoi(argv[3]) * 20; t++, Sleep(50)) {
+            HWND w = FindWindowA(argv[2], argc >= 5 ? argv[4] : NULL);
+            if (w && (argc < 5 || IsWindowVisible(w)))
+                return 0;
+        }
+        return 8;
+    }
+    if (argc >= 3 && !strcmp(argv[1], "inject"))
+        return Inject(argv[2]);
+    if (argc >= 2 && !strcmp(argv[1], "log"))
+        return ShowLog();
+    if (argc >= 3 && !strcmp(argv[1], "pid")) {
+        HWND w = FindWindowA(argv[2], NULL);
+        DWORD pid = 0;
+        if (w)
+            GetWindowThreadProcessId(w, &pid);
+        printf("%lu\n", pid);
+        return w ? 0 : 4;
+    }
     if (argc >= 2 && !strcmp(argv[1], "run"))
         return Launch(true);
     if (argc >= 2 && !strcmp(argv[1], "start"))
