@@ -210,7 +210,7 @@ def agent_with_driver_double_then_uninstall_nt40(dist, prefix):
     code, _ = ui(prefix, "window", "ZNVACPI10", "20")
     check(code == 0, "setup started the agent (its window exists)")
     wait_for(lambda: "0x00220000" in driver_log(prefix), 10, "the register request")
-    check(True, "the driver double logged the register request")
+    print("ok: the driver double logged the register request")
     ui(prefix, "inject", POWER_PRESS)
     code, out = ui(prefix, "box", "Tandrel", "Do you want to power off your computer?", "IDNO", "2")
     check(code == 3, "a Power-key press asks nothing")
@@ -273,8 +273,260 @@ def agent_on_win98_reports_the_missing_vxd(dist, prefix):
     check(agent.wait(timeout=20) == 0, "and ends with exit code 0")
 
 
+def registry_snapshot(prefix):
+    """Every key and value line under the roots the package touches."""
+    lines = set()
+    for root in ("HKLM\\Software", "HKLM\\System\\CurrentControlSet\\Services", "HKCU\\Software", "HKCR\\CLSID"):
+        with tempfile.NamedTemporaryFile(suffix=".reg", delete=False) as f:
+            host = f.name
+        prefix.run(["reg", "export", root, wine_path(host), "/y"], check_exit=False)
+        key = None
+        data = open(host, "rb").read().decode("utf-16", "replace") if os.path.getsize(host) else ""
+        os.unlink(host)
+        for line in data.splitlines():
+            line = line.strip()
+            if line.startswith("["):
+                key = line
+                lines.add(key)
+            elif line and key:
+                lines.add(key + " " + line)
+    return lines
+
+
+def files_snapshot(prefix):
+    base = os.path.join(prefix.path, "drive_c")
+    out = set()
+    for d, dirs, files in os.walk(base):
+        for n in dirs + files:
+            out.add(os.path.relpath(os.path.join(d, n), base).lower())
+    return out
+
+
+# Wine itself writes these while programs run; they are not the package's.
+WINE_KEYS = ("\\software\\wine\\", "\\explorer\\", "mounteddevices",
+             "\\software\\microsoft\\windows nt\\currentversion\\perflib",
+             "\\system\\currentcontrolset\\services\\eventlog", "\\software\\classes\\")
+WINE_FILES = ("users/root/temp", "users/root/appdata/local/temp", "windows/temp")
+
+
+@scenario
+def round_trip_leaves_only_the_uninstaller(dist, prefix):
+    for exe in ("setup.exe", "vorel12a.exe", "vorel12u.exe"):
+        prefix.set_version(exe, "win2k")
+    prefix.run(["cmd", "/c", "exit", "0"])
+    reg_before, files_before = registry_snapshot(prefix), files_snapshot(prefix)
+    check(len(reg_before) > 1000 and len(files_before) > 1000, "snapshots of %d registry lines and %d files"
+          % (len(reg_before), len(files_before)))
+    code, _ = launch(prefix, '"%s" -s -dC:\\Apps\\Tandrel' % wine_path(os.path.join(dist, "setup.exe")))
+    check(code == 0, "silent install exited 0")
+    check(reg_value(prefix, RUN_KEY, "VOREL12") == "C:\\Apps\\Tandrel\\vorel12a.exe", "installed")
+    env = dict(prefix.env, E2E_CMDLINE="C:\\windows\\system32\\vorel12u.exe")
+    un = subprocess.Popen([WINE, UIDRIVER, "run"], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL)
+    check(ui(prefix, "box", "Tandrel", "Do you really want to uninstall this program.", "IDYES", "20")[0] == 0,
+          "confirmed")
+    check(ui(prefix, "box", "Tandrel", "All the Tandrel files are removed. But the Uninstallation will take effects "
+             "until you restart the system.", "IDOK", "30")[0] == 0, "final message string 3")
+    check(un.wait(timeout=30) == 0, "uninstaller exited 0")
+    reg_after, files_after = registry_snapshot(prefix), files_snapshot(prefix)
+    reg_diff = sorted(l for l in reg_before ^ reg_after if not any(w in l.lower() for w in WINE_KEYS))
+    files_diff = sorted(f for f in files_before ^ files_after if not f.startswith(WINE_FILES))
+    for l in reg_diff:
+        print("registry differs:", l)
+    for f in files_diff:
+        print("file differs:", f)
+    check(not reg_diff, "the registry is as before (keys Wine itself touches excepted)")
+    # Setup creates the destination's missing ancestors; removal is one level
+    # deep, so C:\Apps stays, empty.
+    check(files_diff == ["apps", "windows/system32/vorel12u.exe"],
+          "drive_c differs only by the uninstaller's own file and the destination's empty parent")
+    check(os.listdir(prefix.unix("C:\\Apps")) == [], "C:\\Apps is empty")
+
+
+SETUP_TITLE = "Ossivane Multimedia Keyboard Driver Setup"
+
+
+@scenario
+def dialog_install_with_chooser_on_win2k(dist, prefix):
+    for exe in ("setup.exe", "vorel12a.exe"):
+        prefix.set_version(exe, "win2k")
+    env = dict(prefix.env, E2E_CMDLINE='"%s"' % wine_path(os.path.join(dist, "setup.exe")))
+    setup = subprocess.Popen([WINE, UIDRIVER, "run"], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL)
+    check(ui(prefix, "window", "#32770", "20", SETUP_TITLE)[0] == 0, "the setup dialog opens")
+    time.sleep(0.5)
+    screenshot("setup-dialog")
+    texts = {i: ui(prefix, "text", SETUP_TITLE, str(i))[1] for i in (1010, 1012, 1013, 1014, 1016)}
+    print("dialog texts:", texts)
+    check(texts[1010] == "C:\\Tandrel\\", "destination shows C:\\Tandrel\\")
+    check(texts[1014] == wine_path(dist) + "\\", "source shows the package folder: " + texts[1014])
+    check(texts[1012].endswith("K Bytes") and "," in texts[1012], "free space grouped: " + texts[1012])
+    check(texts[1013].endswith("K Bytes") and "," not in texts[1013], "needed space plain: " + texts[1013])
+    check(texts[1016] == "Setup progress", "progress frame caption")
+    ui(prefix, "click", SETUP_TITLE, "1011")
+    check(ui(prefix, "window", "#32770", "10", "")[0] == 0, "Change... opens the chooser")
+    time.sleep(0.5)
+    screenshot("chooser")
+    check(ui(prefix, "settext", "", "1088", "C:\\Picked\\Tandrel")[0] == 0, "a path typed into the chooser")
+    ui(prefix, "click", "", "1")
+    wait_for(lambda: ui(prefix, "text", SETUP_TITLE, "1010")[1] == "C:\\Picked\\Tandrel\\", 10,
+             "the chosen folder in the dialog")
+    print("ok: the dialog shows the chosen folder after OK in the chooser")
+    ui(prefix, "click", SETUP_TITLE, "1001")
+    code, out = ui(prefix, "box", "Tandrel Setup", "Setup has finished copying files to your computer. Before you use "
+                   "the program, you must restart your computer.\n\nChoose Yes to restart your computer now or "
+                   "choose No to restart later.", "IDNO", "60")
+    check(code == 0, "string 10 asks to restart; answered No (%s)" % out)
+    check(setup.wait(timeout=30) == 0, "setup exited 0")
+    check_footprint(prefix, "C:\\Picked\\Tandrel\\", nt=True)
+    check(ui(prefix, "window", "ZNVACPI10", "2")[0] != 0, "no agent was started")
+
+
+@scenario
+def win98_silent_install_and_removal(dist, prefix):
+    for exe in ("setup.exe", "vorel12u.exe"):
+        prefix.set_version(exe, "win98")
+    prefix.set_version("vorel12a.exe", "win98")
+    code, _ = launch(prefix, '"%s" -s -dC:\\Apps\\Tandrel' % wine_path(os.path.join(dist, "setup.exe")))
+    check(code == 0, "silent install exited 0")
+    # setup starts the agent on 9x; without the VxD it reports it and ends.
+    check(ui(prefix, "box", "Zolvar", "Can not find xx.vxd file.", "IDOK", "20")[0] == 0, "the started agent reports the VxD")
+    check_footprint(prefix, "C:\\Apps\\Tandrel\\", nt=False)
+    check(reg_value(prefix, SERVICE_KEY, "Type") is None, "no service on 9x")
+    check(not os.path.exists(prefix.unix("C:\\windows\\system32\\drivers\\vorel12s.sys")), "no driver file on 9x")
+    env = dict(prefix.env, E2E_CMDLINE="C:\\windows\\system32\\vorel12u.exe")
+    un = subprocess.Popen([WINE, UIDRIVER, "run"], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL)
+    check(ui(prefix, "box", "Tandrel", "Do you really want to uninstall this program.", "IDYES", "20")[0] == 0, "confirmed")
+    check(ui(prefix, "box", "Tandrel", "This program has been uninstalled successfully.", "IDOK", "30")[0] == 0,
+          "final message string 2")
+    check(un.wait(timeout=30) == 0, "uninstaller exited 0")
+    check(not os.path.exists(prefix.unix("C:\\Apps\\Tandrel")), "destination removed")
+
+
+def agent_pid(prefix):
+    code, out = ui(prefix, "pid", "ZNVACPI10")
+    return int(out) if code == 0 and out.isdigit() else 0
+
+
+def unix_pid_of_agent(prefix):
+    """The Linux process that runs this prefix's agent."""
+    for d in os.listdir("/proc"):
+        if not d.isdigit():
+            continue
+        try:
+            cmd = open("/proc/%s/cmdline" % d, "rb").read().decode("latin-1")
+            env = open("/proc/%s/environ" % d, "rb").read().decode("latin-1")
+        except OSError:
+            continue
+        if "vorel12a.exe" in cmd and ("WINEPREFIX=" + prefix.path + "\0") in env:
+            return int(d)
+    return 0
+
+
+def cpu_and_switches(pid):
+    ticks = switches = 0
+    tasks = os.listdir("/proc/%d/task" % pid)
+    for t in tasks:
+        stat = open("/proc/%d/task/%s/stat" % (pid, t)).read().rsplit(")", 1)[1].split()
+        ticks += int(stat[11]) + int(stat[12])
+        for line in open("/proc/%d/task/%s/status" % (pid, t)):
+            if line.startswith("voluntary_ctxt_switches"):
+                switches += int(line.split()[1])
+    return ticks, switches, len(tasks)
+
+
+def uninstall_time(prefix):
+    """Seconds from the confirmation to the final message."""
+    env = dict(prefix.env, E2E_CMDLINE="C:\\windows\\system32\\vorel12u.exe")
+    un = subprocess.Popen([WINE, UIDRIVER, "run"], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL)
+    check(ui(prefix, "box", "Tandrel", "Do you really want to uninstall this program.", "IDYES", "20")[0] == 0,
+          "the uninstaller asks once")
+    t0 = time.time()
+    code, _ = ui(prefix, "box", "Tandrel", "All the Tandrel files are removed. But the Uninstallation will take "
+                 "effects until you restart the system.", "IDOK", "30")
+    took = time.time() - t0
+    check(code == 0 and un.wait(timeout=30) == 0, "the uninstaller ends with string 3 and exit code 0")
+    return took
+
+
+def bench(dist, prefix):
+    pkg = test_package(dist)
+    for i in range(17):                      # with the agent, the page and a VxD: 20 files in Files\
+        open(os.path.join(pkg, "Files", "extra%02d.bin" % i), "wb").write(b"x" * 5000)
+    open(os.path.join(pkg, "Files", "vorel12v.vxd"), "wb").write(b"x" * 100)
+    for exe in ("setup.exe", "vorel12a.exe", "vorel12u.exe"):
+        prefix.set_version(exe, "nt40")
+    t0 = time.time()
+    launch(prefix, "C:\\windows\\system32\\hostname.exe")
+    trivial = time.time() - t0
+    t0 = time.time()
+    launch(prefix, '"%s" -s -dC:\\Bench\\Tandrel' % wine_path(os.path.join(pkg, "setup.exe")))
+    install = time.time() - t0
+    files = len(os.listdir(prefix.unix("C:\\Bench\\Tandrel")))
+    print("BENCH silent install of %d files: %.0f ms; 20 x 100 ms + a trivial program (%.0f ms) = %.0f ms; above: %.0f ms"
+          % (files, install * 1000, trivial * 1000, 2000 + trivial * 1000, (install - 2.0 - trivial) * 1000))
+    wait_for(lambda: agent_pid(prefix) and "0x00220000" in driver_log(prefix), 20, "the agent")
+    pid = unix_pid_of_agent(prefix)
+    check(pid != 0, "found the agent's process")
+    time.sleep(1)
+    a = cpu_and_switches(pid)
+    time.sleep(10)
+    b = cpu_and_switches(pid)
+    print("BENCH agent idle over 10 s: %d CPU ticks, %d voluntary context switches over its %d threads"
+          % (b[0] - a[0], b[1] - a[1], b[2]))
+    latencies = []
+    for _ in range(20):
+        t0 = time.time()
+        ui(prefix, "inject", POWER_RELEASE)
+        ui(prefix, "box", "Tandrel", "Do you want to power off your computer?", "IDNO", "10")
+        latencies.append((time.time() - t0) * 1000)
+    latencies.sort()
+    print("BENCH key latency, inject to question box found and answered, over 20 presses (each includes starting "
+          "the UI driver twice): median %.0f ms, worst %.0f ms" % (latencies[10], latencies[-1]))
+    with_agent = uninstall_time(prefix)
+    launch(prefix, '"%s" -s -dC:\\Bench\\Tandrel' % wine_path(os.path.join(pkg, "setup.exe")))
+    wait_for(lambda: agent_pid(prefix), 20, "the agent")
+    ui(prefix, "send", "ZNVACPI10", "2", "0", "0")          # WM_DESTROY: no agent for the second run
+    ui(prefix, "nowindow", "ZNVACPI10", "5")
+    without = uninstall_time(prefix)
+    print("BENCH uninstall with the agent running %.0f ms, without %.0f ms: difference %.0f ms"
+          % (with_agent * 1000, without * 1000, (with_agent - without) * 1000))
+
+
+def demo(dist, prefix):
+    pkg = test_package(dist)
+    for exe in ("setup.exe", "vorel12a.exe", "vorel12u.exe"):
+        prefix.set_version(exe, "nt40")
+    print("== silent install: setup -s -dC:\\Apps\\Tandrel, on NT 4, with the driver double as the vendor's driver")
+    silent_install(pkg, prefix, "C:\\Apps\\Tandrel\\", "nt40")
+    print("== the footprint, as a user would check it")
+    check_footprint(prefix, "C:\\Apps\\Tandrel\\", nt=True)
+    print("== the agent, started by setup")
+    wait_for(lambda: agent_pid(prefix) and "0x00220000" in driver_log(prefix), 20, "the agent")
+    print("ok: the agent runs; the driver double logged its register request")
+    print("== a Power-key release through the driver double")
+    ui(prefix, "inject", POWER_RELEASE)
+    ui(prefix, "window", "#32770", "10", "Tandrel")
+    time.sleep(0.5)
+    shot = screenshot("demo-power-question")
+    code, out = ui(prefix, "box", "Tandrel", "Do you want to power off your computer?", "IDNO", "10")
+    check(code == 0, "the question (%s), answered No; screenshot %s" % (out, shot))
+    print("== uninstall, with the agent running")
+    uninstall_time(prefix)
+    print("== the footprint is gone")
+    check(ui(prefix, "window", "ZNVACPI10", "1")[0] != 0, "the agent has ended")
+    check(not os.path.exists(prefix.unix("C:\\Apps\\Tandrel")), "C:\\Apps\\Tandrel is gone")
+    check(not os.path.exists(prefix.unix(MENU)), "the Start-menu folder is gone")
+    check(reg_value(prefix, RUN_KEY, "VOREL12") is None, "the Run value is gone")
+    check(reg_value(prefix, UNINSTALL_KEY, "DisplayName") is None, "the Uninstall entry is gone")
+    _, out = prefix.run(["uninstaller", "--list"], check_exit=False)
+    check("Tandrel" not in out, "the software list no longer shows Tandrel")
+
+
 def main():
-    if len(sys.argv) != 5 or sys.argv[2] not in SCENARIOS:
+    if len(sys.argv) != 5 or (sys.argv[2] not in SCENARIOS and sys.argv[2] not in ("demo", "bench")):
         sys.exit(__doc__ + "\nscenarios: " + ", ".join(sorted(SCENARIOS)))
     dist, name = sys.argv[1], sys.argv[2]
     global UIDRIVER, DOUBLE
@@ -282,7 +534,7 @@ def main():
     DOUBLE = sys.argv[4]
     prefix = Prefix(name)
     try:
-        SCENARIOS[name](dist, prefix)
+        {"demo": demo, "bench": bench}.get(name, SCENARIOS.get(name))(dist, prefix)
     finally:
         prefix.close()
         shutil.rmtree(os.path.join(os.path.dirname(os.environ["WINEPREFIX"]), "e2e-package"), ignore_errors=True)

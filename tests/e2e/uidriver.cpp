@@ -14,6 +14,7 @@
 //   uidriver pid CLASS      prints the process id of a window's owner
 //   uidriver window CLASS SECONDS [TITLE]   waits for a window (a titled one must be visible)
 //   uidriver postw CLASS TITLE MSG WPARAM LPARAM   posts to a window found by class and title
+//   uidriver text TITLE ID | click TITLE ID | settext TITLE ID TEXT   a dialog's controls
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
@@ -55,11 +56,31 @@ struct BoxSearch {
     HWND found;
 };
 
-static BOOL CALLBACK FindBox(HWND h, LPARAM p)
+// A message box: a dialog with its text in static 0xFFFF, one or two
+// statics (text, icon), one to three buttons and nothing else. The setup
+// dialog and the About box have statics with that id too, but more controls.
+static bool IsMessageBox(HWND h)
 {
     char cls[64];
     GetClassNameA(h, cls, sizeof cls);
-    if (strcmp(cls, "#32770") == 0 && IsWindowVisible(h) && GetDlgItem(h, 0xFFFF)) {
+    if (strcmp(cls, "#32770") != 0 || !IsWindowVisible(h) || !GetDlgItem(h, 0xFFFF))
+        return false;
+    int statics = 0, buttons = 0, others = 0;
+    for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        GetClassNameA(c, cls, sizeof cls);
+        if (!_stricmp(cls, "Static"))
+            statics++;
+        else if (!_stricmp(cls, "Button") && (GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) != BS_GROUPBOX)
+            buttons++;
+        else
+            others++;
+    }
+    return others == 0 && statics <= 2 && buttons >= 1 && buttons <= 3;
+}
+
+static BOOL CALLBACK FindBox(HWND h, LPARAM p)
+{
+    if (IsMessageBox(h)) {
         ((BoxSearch*)p)->found = h;
         return FALSE;
     }
@@ -147,6 +168,24 @@ int main(int argc, char** argv)
                 return 0;
         }
         return 8;
+    }
+    // Dialog controls, the dialog found by class #32770 and its title.
+    if (argc >= 4 && (!strcmp(argv[1], "text") || !strcmp(argv[1], "click") || !strcmp(argv[1], "settext"))) {
+        HWND dlg = FindWindowA("#32770", argv[2]);
+        HWND c = dlg ? GetDlgItem(dlg, atoi(argv[3])) : NULL;
+        if (!c)
+            return 4;
+        if (!strcmp(argv[1], "text")) {
+            // GetWindowText does not read another process's edit controls.
+            char buf[1024] = "";
+            DWORD_PTR n;
+            SendMessageTimeoutA(c, WM_GETTEXT, sizeof buf, (LPARAM)buf, SMTO_ABORTIFHUNG, 5000, &n);
+            printf("%s\n", buf);
+            return 0;
+        }
+        if (!strcmp(argv[1], "click"))
+            return PostMessageA(c, BM_CLICK, 0, 0) ? 0 : 5;
+        return argc >= 5 && SendMessageA(c, WM_SETTEXT, 0, (LPARAM)argv[4]) ? 0 : 5;
     }
     if (argc >= 3 && !strcmp(argv[1], "inject"))
         return Inject(argv[2]);
