@@ -12,6 +12,7 @@
 //   uidriver inject HEX     hands key records to the driver double for the running agent
 //   uidriver log            prints the driver double's log of control codes
 //   uidriver pid CLASS      prints the process id of a window's owner
+//   uidriver latency HEX N  injects N times and times each question box
 //   uidriver window CLASS SECONDS [TITLE]   waits for a window (a titled one must be visible)
 //   uidriver postw CLASS TITLE MSG WPARAM LPARAM   posts to a window found by class and title
 //   uidriver text TITLE ID | click TITLE ID | settext TITLE ID TEXT   a dialog's controls
@@ -19,7 +20,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 static std::string WindowText(HWND h)
 {
@@ -153,8 +156,37 @@ static int ShowLog()
     return ok ? 0 : 12;
 }
 
+// Inject a Power-key release, time until the question box exists, answer
+// No; N times. Prints the median and the worst in milliseconds.
+static int Latency(const char* hex, int count)
+{
+    std::vector<DWORD> ms;
+    for (int i = 0; i < count; i++) {
+        DWORD t0 = GetTickCount();
+        if (Inject(hex))
+            return 13;
+        BoxSearch s = { NULL };
+        while (!s.found && GetTickCount() - t0 < 10000) {
+            EnumWindows(FindBox, (LPARAM)&s);
+            if (!s.found)
+                Sleep(1);
+        }
+        if (!s.found)
+            return 14;
+        ms.push_back(GetTickCount() - t0);
+        SendMessageA(GetDlgItem(s.found, IDNO), BM_CLICK, 0, 0);
+        while (IsWindow(s.found))
+            Sleep(5);
+    }
+    std::sort(ms.begin(), ms.end());
+    printf("median %lu ms, worst %lu ms\n", ms[ms.size() / 2], ms.back());
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
+    if (argc >= 4 && !strcmp(argv[1], "latency"))
+        return Latency(argv[2], atoi(argv[3]));
     if (argc >= 7 && !strcmp(argv[1], "postw")) {
         HWND w = FindWindowA(argv[2], argv[3]);
         if (!w)
