@@ -2,6 +2,7 @@
 // the first by asking it for its About box.
 #include "agent.h"
 #include "footprint.h"
+#include "window.h"
 
 extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
@@ -16,11 +17,5 @@ extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (!window)
         return 0;
     ShowWindow(window, SW_HIDE);
-    MSG msg;
-    msg.wParam = 0;
-    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return (int)msg.wParam;
+    return RunMessageLoop();
 }

@@ -4,6 +4,7 @@
 #include "platform.h"
 #include "resource.h"
 #include "text.h"
+#include "window.h"
 
 #define TEXT_BUFFER_SIZE 80
 
@@ -76,12 +77,9 @@ INT_PTR CALLBACK AboutProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM)
     case WM_DESTROY:
         EndDialog(dlg, 0);
         return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        BeginPaint(dlg, &ps);
-        EndPaint(dlg, &ps);
+    case WM_PAINT:
+        PaintNothing(dlg);
         return 0;
-    }
     }
     return FALSE;
 }

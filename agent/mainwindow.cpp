@@ -2,6 +2,7 @@
 #include "agent.h"
 #include "footprint.h"
 #include "platform.h"
+#include "window.h"
 
 HINSTANCE g_instance;
 HWND g_mainWindow;
@@ -97,12 +98,9 @@ LRESULT CALLBACK AgentWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_DESTROY:
         ShutDown();
         return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        BeginPaint(hwnd, &ps);
-        EndPaint(hwnd, &ps);
+    case WM_PAINT:
+        PaintNothing(hwnd);
         return 0;
-    }
     case WM_COMMAND:
         return Command(hwnd, wParam, lParam);
     case WM_TIMER:

@@ -1,4 +1,5 @@
 #include "registry.h"
+#include "footprint.h"
 
 int ReadRegValue(HKEY key, const char* name, char* buf, DWORD size)
 {
@@ -30,4 +31,14 @@ HKEY OpenOrCreateKey(HKEY root, const char* path)
     if (RegCreateKeyA(root, path, &key) == ERROR_SUCCESS)
         return key;
     return NULL;
+}
+
+int ReadProgramsFolder(char* buf, DWORD size)
+{
+    HKEY key = OpenOrCreateKey(HKEY_CURRENT_USER, SZ_SHELL_FOLDERS_KEY);
+    if (!key)
+        return 0;
+    int read = ReadRegValue(key, SZ_PROGRAMS_VALUE, buf, size);
+    RegCloseKey(key);
+    return read;
 }

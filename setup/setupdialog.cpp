@@ -7,6 +7,7 @@
 #include "resource.h"
 #include "sizetext.h"
 #include "text.h"
+#include "window.h"
 
 #define ROOT_SIZE       80
 #define SPACE_TEXT_SIZE 40
@@ -119,12 +120,9 @@ INT_PTR CALLBACK SetupDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM)
         SetupDialog = NULL;
         EndDialog(dlg, 0);
         return FALSE;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        BeginPaint(dlg, &ps);
-        EndPaint(dlg, &ps);
+    case WM_PAINT:
+        PaintNothing(dlg);
         return FALSE;
-    }
     }
     return FALSE;
 }

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include "cmdline.h"
 #include "footprint.h"
+#include "window.h"
 #include "platform.h"
 #include "resource.h"
 #include "sizetext.h"
@@ -164,11 +165,5 @@ extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdline, int)
     if (!window)
         return 0;
     ShowWindow(window, SW_HIDE);
-    MSG msg;
-    msg.wParam = 0;
-    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return (int)msg.wParam;
+    return RunMessageLoop();
 }

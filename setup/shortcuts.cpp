@@ -53,11 +53,7 @@ void CreateShortcuts()
     }
     char folder[MENU_PATH_SIZE];
     TextZero(folder, sizeof folder);
-    HKEY key = OpenOrCreateKey(HKEY_CURRENT_USER, SZ_SHELL_FOLDERS_KEY);
-    int read = key && ReadRegValue(key, SZ_PROGRAMS_VALUE, folder, sizeof folder);
-    if (key)
-        RegCloseKey(key);
-    if (!read || !TextAppendChar(folder, sizeof folder, '\\') ||
+    if (!ReadProgramsFolder(folder, sizeof folder) || !TextAppendChar(folder, sizeof folder, '\\') ||
         !TextAppend(folder, sizeof folder, SZ_MENU_FOLDER))
         return;
     CreateDirectoryA(folder, NULL);

@@ -78,11 +78,7 @@ void ClearStartMenuFolder()
 {
     char path[TEXT_PATH_SIZE];
     TextZero(path, sizeof path);
-    HKEY key = OpenOrCreateKey(HKEY_CURRENT_USER, SZ_SHELL_FOLDERS_KEY);
-    int read = key && ReadRegValue(key, SZ_PROGRAMS_VALUE, path, sizeof path);
-    if (key)
-        RegCloseKey(key);
-    if (read && TextAppend(path, sizeof path, "\\") && TextAppend(path, sizeof path, SZ_MENU_FOLDER))
+    if (ReadProgramsFolder(path, sizeof path) && TextAppend(path, sizeof path, "\\") && TextAppend(path, sizeof path, SZ_MENU_FOLDER))
         ClearFolder(path);
 }
 

@@ -2,6 +2,7 @@
 // inside the hidden window's creation, then one final message.
 #include "uninstall.h"
 #include "footprint.h"
+#include "window.h"
 #include "platform.h"
 #include "resource.h"
 #include "text.h"
@@ -50,12 +51,9 @@ LRESULT CALLBACK UninstallWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        BeginPaint(hwnd, &ps);
-        EndPaint(hwnd, &ps);
+    case WM_PAINT:
+        PaintNothing(hwnd);
         return 0;
-    }
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
@@ -90,11 +88,5 @@ extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return 0;
     ShowWindow(window, SW_HIDE);
     UpdateWindow(window);
-    MSG msg;
-    msg.wParam = 0;
-    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return (int)msg.wParam;
+    return RunMessageLoop();
 }
