@@ -465,7 +465,7 @@ def uninstall_time(prefix):
     return took
 
 
-def bench(dist, prefix):
+def bench(dist, prefix, report=True):
     pkg = test_package(dist)
     for i in range(17):                      # with the agent, the page and a VxD: 20 files in Files\
         open(os.path.join(pkg, "Files", "extra%02d.bin" % i), "wb").write(b"x" * 5000)
@@ -504,7 +504,7 @@ def bench(dist, prefix):
           % (with_agent * 1000, without * 1000, (with_agent - without) * 1000))
 
 
-def demo(dist, prefix):
+def demo(dist, prefix, report=True):
     pkg = test_package(dist)
     for exe in ("setup.exe", "vorel12a.exe", "vorel12u.exe"):
         prefix.set_version(exe, "nt40")
