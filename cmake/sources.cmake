@@ -1,7 +1,7 @@
 # Source lists of the three programs. The pure-core files are the ones that
 # make no system call; they are also built for the host.
 set(COMMON_PURE common/text.cpp common/cmdtail.cpp)
-set(COMMON_WIN32 common/platform.cpp common/registry.cpp common/privilege.cpp common/window.cpp)
+set(COMMON_WIN32 common/platform.cpp common/registry.cpp common/privilege.cpp common/window.cpp common/walk.cpp)
 
 set(AGENT_PURE agent/keyrecord.cpp)
 set(AGENT_WIN32 agent/agentmain.cpp agent/mainwindow.cpp agent/trayicon.cpp agent/drivechannel.cpp

@@ -6,6 +6,7 @@
 #include "resource.h"
 #include "sizetext.h"
 #include "text.h"
+#include "walk.h"
 
 #define WALK_PATH_SIZE    256
 #define SAVED_DIR_SIZE    256
@@ -30,10 +31,15 @@ static int SaveCurrentDirectory(char* saved)
     return n > 0 && n < SAVED_DIR_SIZE;
 }
 
-static int IsDotOrDotDot(const char* name)
-{
-    return TextEqual(name, ".") || TextEqual(name, "..");
-}
+struct SizeWalk {
+    const char* folder;
+    DWORD total;
+};
+
+struct CopyWalk {
+    const char* source;
+    const char* dest;
+};
 
 void ResetProgress()
 {
@@ -52,28 +58,25 @@ DWORD FileSizeOf(const char* path)
     return size == INVALID_FILE_SIZE ? 0 : size;
 }
 
+static void AddFileSize(const char* name, void* context)
+{
+    SizeWalk* walk = (SizeWalk*)context;
+    char path[WALK_PATH_SIZE];
+    if (TextJoin(path, sizeof path, walk->folder, name))
+        walk->total += FileSizeOf(path);
+}
+
 DWORD TreeSize(const char* folder)
 {
     char saved[SAVED_DIR_SIZE];
     int restore = SaveCurrentDirectory(saved);
     if (!SetCurrentDirectoryA(folder))
         return 0;
-    DWORD total = 0;
-    WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA("*.*", &fd);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (IsDotOrDotDot(fd.cFileName))
-                continue;
-            char path[WALK_PATH_SIZE];
-            if (TextJoin(path, sizeof path, folder, fd.cFileName))
-                total += FileSizeOf(path);
-        } while (FindNextFileA(find, &fd));
-        FindClose(find);
-    }
+    SizeWalk walk = { folder, 0 };
+    ForEachEntry(AddFileSize, &walk);
     if (restore)
         SetCurrentDirectoryA(saved);
-    return total / 1000;
+    return walk.total / 1000;
 }
 
 static DWORD SourceTreeSize(const char* name)
@@ -134,6 +137,20 @@ void AdvanceProgress(DWORD kb)
         SendMessageA(GetDlgItem(SetupDialog, IDC_PROGRESS), PBM_SETPOS, ProgressPosition(CopiedKB, NeededKB), 0);
 }
 
+static void CopyOneFile(const char* name, void* context)
+{
+    CopyWalk* walk = (CopyWalk*)context;
+    char from[WALK_PATH_SIZE];
+    char to[WALK_PATH_SIZE];
+    if (!TextJoin(from, sizeof from, walk->source, name) || !TextJoin(to, sizeof to, walk->dest, name))
+        return;
+    ShowCopyStatus(from, to);
+    CopyFileA(from, to, FALSE);
+    CopyFileA(from, to, FALSE);
+    Sleep(100);
+    AdvanceProgress(FileSizeOf(from) >> 10);
+}
+
 void CopyTree(const char* source, const char* dest)
 {
     char saved[SAVED_DIR_SIZE];
@@ -148,24 +165,8 @@ void CopyTree(const char* source, const char* dest)
         }
     }
     if (SetCurrentDirectoryA(source)) {
-        WIN32_FIND_DATAA fd;
-        HANDLE find = FindFirstFileA("*.*", &fd);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                if (IsDotOrDotDot(fd.cFileName))
-                    continue;
-                char from[WALK_PATH_SIZE];
-                char to[WALK_PATH_SIZE];
-                if (!TextJoin(from, sizeof from, source, fd.cFileName) || !TextJoin(to, sizeof to, dest, fd.cFileName))
-                    continue;
-                ShowCopyStatus(from, to);
-                CopyFileA(from, to, FALSE);
-                CopyFileA(from, to, FALSE);
-                Sleep(100);
-                AdvanceProgress(FileSizeOf(from) >> 10);
-            } while (FindNextFileA(find, &fd));
-            FindClose(find);
-        }
+        CopyWalk walk = { source, dest };
+        ForEachEntry(CopyOneFile, &walk);
     }
     if (restore)
         SetCurrentDirectoryA(saved);

@@ -5,12 +5,28 @@
 #include "registry.h"
 #include "runfolder.h"
 #include "text.h"
+#include "walk.h"
 
 #define SAVED_DIR_SIZE   256
 #define FILE_PATH_SIZE   256
 #define MFG_OFFERED      80
 
 static const char* const VOREL12_FILES[8] = { "tandrel.htm", "vorel12s.dll", "vorel12a.exe" };
+
+// The full path from the folder argument as given: a folder ending in a
+// backslash gives two in a row, which the file functions accept.
+static void DeleteOneFile(const char* name, void* context)
+{
+    const char* folder = (const char*)context;
+    char path[FILE_PATH_SIZE];
+    if (!TextCopy(path, sizeof path, folder) || !TextAppend(path, sizeof path, "\\") || !TextAppend(path, sizeof path, name))
+        return;
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path);
+    DeleteFileA(path);
+    DeleteFileA(path);
+}
 
 void ClearFolder(const char* folder)
 {
@@ -20,26 +36,8 @@ void ClearFolder(const char* folder)
     int restore = n > 0 && n < sizeof saved;
     // The search runs in the current directory: if the folder cannot be made
     // current, nothing there is the folder's.
-    if (SetCurrentDirectoryA(folder)) {
-        WIN32_FIND_DATAA fd;
-        HANDLE find = FindFirstFileA("*.*", &fd);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                if (TextEqual(fd.cFileName, ".") || TextEqual(fd.cFileName, ".."))
-                    continue;
-                char path[FILE_PATH_SIZE];
-                if (!TextCopy(path, sizeof path, folder) || !TextAppend(path, sizeof path, "\\") ||
-                    !TextAppend(path, sizeof path, fd.cFileName))
-                    continue;
-                SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-                SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path);
-                DeleteFileA(path);
-                DeleteFileA(path);
-            } while (FindNextFileA(find, &fd));
-            FindClose(find);
-        }
-    }
+    if (SetCurrentDirectoryA(folder))
+        ForEachEntry(DeleteOneFile, (void*)folder);
     if (restore)
         SetCurrentDirectoryA(saved);
     RemoveDirectoryA(folder);

@@ -30,12 +30,6 @@ struct Fault {
     Outcome expected;
 };
 
-template <typename F, typename G>
-std::shared_ptr<void> Arm(void** slot, G fake)
-{
-    return std::make_shared<IatHook<F>>(slot, fake);
-}
-
 Outcome Observe(const SetupHarness& p)
 {
     Outcome o{};
@@ -65,24 +59,24 @@ TEST(InstallFaults, EachFailingCallChangesOnlyItsOwnStep)
     const Outcome all{ true, true, true, true, true, false, true };
     std::vector<Fault> faults = {
         { "none", [] { return std::shared_ptr<void>(); }, all },
-        { "CopyFileA", [] { return Arm<decltype(&CopyFileA)>(&iat_slot_CopyFileA, [](LPCSTR, LPCSTR, BOOL) -> BOOL { return FALSE; }); },
+        { "CopyFileA", [] { return ArmHook<decltype(&CopyFileA)>(&iat_slot_CopyFileA, [](LPCSTR, LPCSTR, BOOL) -> BOOL { return FALSE; }); },
           { false, true, true, true, true, false, true } },
-        { "CreateDirectoryA", [] { return Arm<decltype(&CreateDirectoryA)>(&iat_slot_CreateDirectoryA, [](LPCSTR, LPSECURITY_ATTRIBUTES) -> BOOL { return FALSE; }); },
+        { "CreateDirectoryA", [] { return ArmHook<decltype(&CreateDirectoryA)>(&iat_slot_CreateDirectoryA, [](LPCSTR, LPSECURITY_ATTRIBUTES) -> BOOL { return FALSE; }); },
           { false, true, true, true, false, false, true } },
-        { "RegOpenKeyA", [] { return Arm<decltype(&RegOpenKeyA)>(&iat_slot_RegOpenKeyA, [](HKEY, LPCSTR, PHKEY) -> LONG { return ERROR_ACCESS_DENIED; }); },
+        { "RegOpenKeyA", [] { return ArmHook<decltype(&RegOpenKeyA)>(&iat_slot_RegOpenKeyA, [](HKEY, LPCSTR, PHKEY) -> LONG { return ERROR_ACCESS_DENIED; }); },
           { true, false, true, true, true, false, true } },
-        { "RegCreateKeyA", [] { return Arm<decltype(&RegCreateKeyA)>(&iat_slot_RegCreateKeyA, [](HKEY, LPCSTR, PHKEY) -> LONG { return ERROR_ACCESS_DENIED; }); },
+        { "RegCreateKeyA", [] { return ArmHook<decltype(&RegCreateKeyA)>(&iat_slot_RegCreateKeyA, [](HKEY, LPCSTR, PHKEY) -> LONG { return ERROR_ACCESS_DENIED; }); },
           { true, true, false, true, true, false, true } },
-        { "RegSetValueExA", [] { return Arm<decltype(&RegSetValueExA)>(&iat_slot_RegSetValueExA, [](HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD) -> LONG { return ERROR_ACCESS_DENIED; }); },
+        { "RegSetValueExA", [] { return ArmHook<decltype(&RegSetValueExA)>(&iat_slot_RegSetValueExA, [](HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD) -> LONG { return ERROR_ACCESS_DENIED; }); },
           { true, false, false, true, true, false, true } },
-        { "OpenSCManagerA", [] { return Arm<decltype(&OpenSCManagerA)>(&iat_slot_OpenSCManagerA, [](LPCSTR, LPCSTR, DWORD) -> SC_HANDLE { return NULL; }); },
+        { "OpenSCManagerA", [] { return ArmHook<decltype(&OpenSCManagerA)>(&iat_slot_OpenSCManagerA, [](LPCSTR, LPCSTR, DWORD) -> SC_HANDLE { return NULL; }); },
           { true, true, true, false, true, false, true } },
-        { "CreateServiceA", [] { return Arm<decltype(&CreateServiceA)>(&iat_slot_CreateServiceA, [](SC_HANDLE, LPCSTR, LPCSTR, DWORD, DWORD, DWORD, DWORD, LPCSTR, LPCSTR, LPDWORD, LPCSTR, LPCSTR, LPCSTR) -> SC_HANDLE { return NULL; }); },
+        { "CreateServiceA", [] { return ArmHook<decltype(&CreateServiceA)>(&iat_slot_CreateServiceA, [](SC_HANDLE, LPCSTR, LPCSTR, DWORD, DWORD, DWORD, DWORD, LPCSTR, LPCSTR, LPDWORD, LPCSTR, LPCSTR, LPCSTR) -> SC_HANDLE { return NULL; }); },
           { true, true, true, false, true, false, true } },
-        { "CoCreateInstance", [] { return Arm<decltype(&CoCreateInstance)>(&iat_slot_CoCreateInstance, [](REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*) -> HRESULT { return E_FAIL; }); },
+        { "CoCreateInstance", [] { return ArmHook<decltype(&CoCreateInstance)>(&iat_slot_CoCreateInstance, [](REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*) -> HRESULT { return E_FAIL; }); },
           { true, true, true, true, true, true, true } },
         { "CreateFileA of a link (the probe)", [] {
-              return Arm<decltype(&CreateFileA)>(&iat_slot_CreateFileA, [](LPCSTR n, DWORD a, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD d, DWORD f, HANDLE t) -> HANDLE {
+              return ArmHook<decltype(&CreateFileA)>(&iat_slot_CreateFileA, [](LPCSTR n, DWORD a, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD d, DWORD f, HANDLE t) -> HANDLE {
                   std::string name = n;
                   if (name.size() > 4 && name.substr(name.size() - 4) == ".lnk")
                       return INVALID_HANDLE_VALUE;

@@ -28,12 +28,6 @@ struct Fault {
     Left expected;
 };
 
-template <typename F, typename G>
-std::shared_ptr<void> Arm(void** slot, G fake)
-{
-    return std::make_shared<IatHook<F>>(slot, fake);
-}
-
 Left Observe(const Installed& i)
 {
     Left l{};
@@ -65,21 +59,21 @@ TEST(RemovalFaults, EachFailingCallLeavesOnlyItsOwnItem)
 {
     std::vector<Fault> faults = {
         { "none", [] { return std::shared_ptr<void>(); }, { false, false, false, false, false, false, false } },
-        { "DeleteFileA", [] { return Arm<decltype(&DeleteFileA)>(&iat_slot_DeleteFileA, [](LPCSTR) -> BOOL { return FALSE; }); },
+        { "DeleteFileA", [] { return ArmHook<decltype(&DeleteFileA)>(&iat_slot_DeleteFileA, [](LPCSTR) -> BOOL { return FALSE; }); },
           { true, true, true, false, false, false, true } },
-        { "RemoveDirectoryA", [] { return Arm<decltype(&RemoveDirectoryA)>(&iat_slot_RemoveDirectoryA, [](LPCSTR) -> BOOL { return FALSE; }); },
+        { "RemoveDirectoryA", [] { return ArmHook<decltype(&RemoveDirectoryA)>(&iat_slot_RemoveDirectoryA, [](LPCSTR) -> BOOL { return FALSE; }); },
           { false, true, true, false, false, false, true } },
-        { "FindFirstFileA", [] { return Arm<decltype(&FindFirstFileA)>(&iat_slot_FindFirstFileA, [](LPCSTR, LPWIN32_FIND_DATAA) -> HANDLE { return INVALID_HANDLE_VALUE; }); },
+        { "FindFirstFileA", [] { return ArmHook<decltype(&FindFirstFileA)>(&iat_slot_FindFirstFileA, [](LPCSTR, LPWIN32_FIND_DATAA) -> HANDLE { return INVALID_HANDLE_VALUE; }); },
           { true, true, true, false, false, false, false } },
-        { "RegOpenKeyA", [] { return Arm<decltype(&RegOpenKeyA)>(&iat_slot_RegOpenKeyA, [](HKEY, LPCSTR, PHKEY) -> LONG { return ERROR_ACCESS_DENIED; }); },
+        { "RegOpenKeyA", [] { return ArmHook<decltype(&RegOpenKeyA)>(&iat_slot_RegOpenKeyA, [](HKEY, LPCSTR, PHKEY) -> LONG { return ERROR_ACCESS_DENIED; }); },
           { true, true, false, true, false, false, false } },
-        { "RegDeleteValueA", [] { return Arm<decltype(&RegDeleteValueA)>(&iat_slot_RegDeleteValueA, [](HKEY, LPCSTR) -> LONG { return ERROR_ACCESS_DENIED; }); },
+        { "RegDeleteValueA", [] { return ArmHook<decltype(&RegDeleteValueA)>(&iat_slot_RegDeleteValueA, [](HKEY, LPCSTR) -> LONG { return ERROR_ACCESS_DENIED; }); },
           { false, false, false, true, false, false, false } },
-        { "RegDeleteKeyA", [] { return Arm<decltype(&RegDeleteKeyA)>(&iat_slot_RegDeleteKeyA, [](HKEY, LPCSTR) -> LONG { return ERROR_ACCESS_DENIED; }); },
+        { "RegDeleteKeyA", [] { return ArmHook<decltype(&RegDeleteKeyA)>(&iat_slot_RegDeleteKeyA, [](HKEY, LPCSTR) -> LONG { return ERROR_ACCESS_DENIED; }); },
           { false, false, false, false, true, false, false } },
-        { "OpenSCManagerA", [] { return Arm<decltype(&OpenSCManagerA)>(&iat_slot_OpenSCManagerA, [](LPCSTR, LPCSTR, DWORD) -> SC_HANDLE { return NULL; }); },
+        { "OpenSCManagerA", [] { return ArmHook<decltype(&OpenSCManagerA)>(&iat_slot_OpenSCManagerA, [](LPCSTR, LPCSTR, DWORD) -> SC_HANDLE { return NULL; }); },
           { false, false, false, false, false, true, false } },
-        { "SendMessageTimeoutA (agent not answering)", [] { return Arm<decltype(&SendMessageTimeoutA)>(&iat_slot_SendMessageTimeoutA, [](HWND, UINT, WPARAM, LPARAM, UINT, UINT, PDWORD_PTR) -> LRESULT { return 0; }); },
+        { "SendMessageTimeoutA (agent not answering)", [] { return ArmHook<decltype(&SendMessageTimeoutA)>(&iat_slot_SendMessageTimeoutA, [](HWND, UINT, WPARAM, LPARAM, UINT, UINT, PDWORD_PTR) -> LRESULT { return 0; }); },
           { false, false, false, false, false, false, false } },
     };
     IatHook<decltype(&GetVersionExA)> version{ &iat_slot_GetVersionExA, FakeGetVersionExA };

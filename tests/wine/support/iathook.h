@@ -33,6 +33,14 @@ private:
     void* old_;
 };
 
+// A hook on the heap, for tables that arm one of many hooks in turn.
+#include <memory>
+template <typename F, typename G>
+std::shared_ptr<void> ArmHook(void** slot, G fake)
+{
+    return std::make_shared<IatHook<F>>(slot, fake);
+}
+
 // HOOK(MessageBoxA, fake) declares a hook variable named hook_MessageBoxA.
 #define HOOK(fn, fake) IatHook<decltype(&fn)> hook_##fn{ &iat_slot_##fn, fake }
 
