@@ -76,7 +76,14 @@ TEST(ChooserRecord, OldStyleWithTemplateHookAndTheCurrentDirectory)
     EXPECT_EQ(dir.Path().substr(0, dir.Path().size() - 1), std::string(ofn.lpstrInitialDir));
     EXPECT_EQ((LPSTR)NULL, ofn.lpstrFileTitle);
     EXPECT_EQ(0, ofn.lCustData);
-    // A current directory of 80 characters or more leaves "C:\".
+    // A current directory of 79 characters is the chooser's start folder.
+    std::string exact = dir.Path() + std::string(79 - dir.Path().size(), 'e');
+    ASSERT_EQ(79u, exact.size());
+    CreateDirectoryA(exact.c_str(), NULL);
+    SetCurrentDirectoryA(exact.c_str());
+    PrepareChooser(NULL, &ofn, empty);
+    EXPECT_EQ(exact, std::string(ofn.lpstrInitialDir));
+    // One of 80 characters or more leaves "C:\".
     std::string deep = dir.Path() + std::string(80, 'q');
     CreateDirectoryA(deep.c_str(), NULL);
     SetCurrentDirectoryA(deep.c_str());

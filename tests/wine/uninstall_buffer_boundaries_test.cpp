@@ -1,0 +1,72 @@
+// The uninstaller's capacities at exactly their size and one over.
+#include "uninstall_harness.h"
+
+IAT_SLOT(GetSystemDirectoryA);
+IAT_SLOT(DeleteFileA);
+
+namespace {
+
+TEST(Boundaries, AClearedFilePathOf255CharactersIsDeletedAnd256IsNot)
+{
+    ScratchDir root;
+    std::string folder = root.Path() + "c";             // ClearFolder's argument, without a backslash
+    CreateDirectoryA(folder.c_str(), NULL);
+    // folder + "\" + name in 256 bytes: at most 255 characters.
+    std::string fits = folder + "\\" + std::string(255 - folder.size() - 1, 'f');
+    std::string over = folder + "\\" + std::string(256 - folder.size() - 1, 'g');
+    ASSERT_EQ(255u, fits.size());
+    WriteFileBytes(fits, 5);
+    WriteFileBytes(over, 5);
+    ASSERT_TRUE(FileExists(fits) && FileExists(over));
+    ClearFolder(folder.c_str());
+    EXPECT_FALSE(FileExists(fits));
+    EXPECT_TRUE(FileExists(over));              // never a truncated path
+    EXPECT_TRUE(FolderExists(folder));
+}
+
+std::string g_system;
+
+UINT WINAPI LongSystemDir(LPSTR buf, UINT size)
+{
+    if (g_system.size() + 1 > size)
+        return (UINT)g_system.size() + 1;
+    memcpy(buf, g_system.c_str(), g_system.size() + 1);
+    return (UINT)g_system.size();
+}
+
+BOOL WINAPI RecordDelete(LPCSTR path)
+{
+    Record("DeleteFileA(%s)", path);
+    return FALSE;
+}
+
+TEST(Boundaries, VorelFolderPathsOf179CharactersAreUsedAnd180AreNot)
+{
+    HOOK(GetSystemDirectoryA, LongSystemDir);
+    HOOK(DeleteFileA, RecordDelete);
+    // system folder + "\VOREL12\" + "vorel12s.dll" (the longest name) in 180 bytes.
+    const std::string tail = "\\VOREL12\\vorel12s.dll";
+    for (size_t length : { 179, 180 }) {
+        Calls().clear();
+        g_system = "C:\\" + std::string(length - tail.size() - 3, 's');
+        DeleteVorel12Folder();
+        EXPECT_EQ(length == 179 ? 3u : 0u, CallsTo("DeleteFileA(" + g_system + tail + ")").size()) << length;
+        // The shorter names still fit in the longer case.
+        EXPECT_EQ(3u, CallsTo("DeleteFileA(" + g_system + "\\VOREL12\\tandrel.htm)").size()) << length;
+    }
+}
+
+TEST(Boundaries, DriverFilePathOf179CharactersIsDeletedAnd180IsNot)
+{
+    HOOK(GetSystemDirectoryA, LongSystemDir);
+    HOOK(DeleteFileA, RecordDelete);
+    const std::string tail = "\\Drivers\\vorel12s.sys";
+    for (size_t length : { 179, 180 }) {
+        Calls().clear();
+        g_system = "C:\\" + std::string(length - tail.size() - 3, 'd');
+        DeleteDriverFile(VER_PLATFORM_WIN32_NT);
+        EXPECT_EQ(length == 179 ? 2u : 0u, CallsTo("DeleteFileA").size()) << length;
+    }
+}
+
+}  // namespace
