@@ -52,6 +52,19 @@ int TextCopy(char* dst, unsigned cap, const char* src)
     return TextAppend(dst, cap, src);
 }
 
+int TextCopyPrefix(char* dst, unsigned cap, const char* src, unsigned n)
+{
+    if (n >= cap) {
+        if (cap)
+            dst[0] = 0;
+        return 0;
+    }
+    for (unsigned i = 0; i < n; i++)
+        dst[i] = src[i];
+    dst[n] = 0;
+    return 1;
+}
+
 int TextAppendChar(char* dst, unsigned cap, char c)
 {
     char one[2] = { c, 0 };

@@ -9,6 +9,8 @@ unsigned TextLength(const char* s);
 int TextEqual(const char* a, const char* b);
 int TextCopy(char* dst, unsigned cap, const char* src);
 int TextAppend(char* dst, unsigned cap, const char* src);
+// The first n characters of src (n no more than its length).
+int TextCopyPrefix(char* dst, unsigned cap, const char* src, unsigned n);
 int TextAppendChar(char* dst, unsigned cap, char c);
 // root + name; a backslash goes between them unless root is empty or already
 // ends with one. dst may be root itself.

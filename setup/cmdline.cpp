@@ -56,13 +56,5 @@ int DriveRoot(const char* text, char* root, unsigned cap)
         n++;
     if (text[n] == '\\')
         n++;
-    if (n >= cap) {
-        if (cap)
-            root[0] = 0;
-        return 0;
-    }
-    for (unsigned i = 0; i < n; i++)
-        root[i] = text[i];
-    root[n] = 0;
-    return 1;
+    return TextCopyPrefix(root, cap, text, n);
 }

@@ -109,12 +109,8 @@ int CreateDirectoryPath(const char* path)
     }
     if (cut >= 2) {
         char parent[PARENT_DIR_SIZE];
-        if (cut < sizeof parent) {
-            for (unsigned i = 0; i < cut; i++)
-                parent[i] = path[i];
-            parent[cut] = 0;
+        if (TextCopyPrefix(parent, sizeof parent, path, cut))
             CreateDirectoryPath(parent);
-        }
     }
     return CreateDirectoryA(path, NULL) ? 1 : 0;
 }

@@ -12,15 +12,12 @@ int FolderFromRunValue(const char* value, char* folder, unsigned cap)
             break;
         }
     }
-    if (cut == 0 || cut >= cap) {
+    if (cut == 0) {
         if (cap)
             folder[0] = 0;
         return 0;
     }
-    for (unsigned i = 0; i < cut; i++)
-        folder[i] = value[i];
-    folder[cut] = 0;
-    return 1;
+    return TextCopyPrefix(folder, cap, value, cut);
 }
 
 static char Lower(char c)

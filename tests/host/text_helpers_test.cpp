@@ -118,3 +118,14 @@ TEST(TextJoin, OntoItselfAppendsInPlace)
     EXPECT_EQ(0, TextJoin(buf, sizeof buf, buf, "x"));   // 17 bytes needed
     EXPECT_STREQ("", buf);
 }
+
+TEST(TextCopyPrefix, TheFirstCharactersAtCapacityAndOneOver)
+{
+    char out[4];
+    EXPECT_EQ(1, TextCopyPrefix(out, sizeof out, "C:\\Tools", 3));
+    EXPECT_STREQ("C:\\", out);
+    EXPECT_EQ(0, TextCopyPrefix(out, sizeof out, "C:\\Tools", 4));
+    EXPECT_STREQ("", out);
+    EXPECT_EQ(1, TextCopyPrefix(out, sizeof out, "abc", 0));
+    EXPECT_STREQ("", out);
+}
