@@ -9,7 +9,6 @@
 #include "text.h"
 #include "window.h"
 
-#define ROOT_SIZE       80
 #define SPACE_TEXT_SIZE 40
 
 static const char SZ_SETUP_CAPTION[] = "Tandrel Setup";

@@ -62,15 +62,7 @@ void RemoveFootprint(const std::string& dest)
         RegCloseKey(run);
     }
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY);
-    SC_HANDLE scm = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-    if (scm) {
-        SC_HANDLE s = OpenServiceA(scm, SZ_SERVICE, SERVICE_ALL_ACCESS);
-        if (s) {
-            DeleteService(s);
-            CloseServiceHandle(s);
-        }
-        CloseServiceHandle(scm);
-    }
+    DeleteDriverServiceIfPresent();
 }
 
 std::pair<std::string, std::string> ReadLink(const std::string& lnk)

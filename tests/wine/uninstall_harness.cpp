@@ -129,13 +129,7 @@ Installed::~Installed()
     RegDeleteTreeA(HKEY_CLASSES_ROOT, SZ_CLSID_KEY);
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, SZ_PROPSHEET_KEY);
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Enum");
-    SC_HANDLE scm = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE s = OpenServiceA(scm, SZ_SERVICE, SERVICE_ALL_ACCESS);
-    if (s) {
-        DeleteService(s);
-        CloseServiceHandle(s);
-    }
-    CloseServiceHandle(scm);
+    DeleteDriverServiceIfPresent();
 }
 
 int RunUninstaller()
@@ -153,8 +147,4 @@ bool KeyExists(HKEY root, const std::string& path)
     return true;
 }
 
-std::string Tail(const std::string& s, size_t n)
-{
-    return s.size() > n ? s.substr(s.size() - n) : s;
-}
 

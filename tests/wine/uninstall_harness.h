@@ -33,6 +33,5 @@ struct RemovalRecorder {
 
 int RunUninstaller();
 bool KeyExists(HKEY root, const std::string& path);
-std::string Tail(const std::string& s, size_t n);
 
 #endif

@@ -138,8 +138,6 @@ static BOOL WINAPI FakeDeviceIoControl(HANDLE h, DWORD code, LPVOID in, DWORD in
 static BOOL WINAPI FakeReadFile(HANDLE h, LPVOID buffer, DWORD size, LPDWORD got, LPOVERLAPPED ov)
 {
     if (h != FAKE_DEVICE) {
-        static decltype(&ReadFile) real = nullptr;
-        (void)real;
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }

@@ -127,3 +127,16 @@ std::vector<std::string> FilesIn(const std::string& folder)
     std::sort(out.begin(), out.end());
     return out;
 }
+
+void DeleteDriverServiceIfPresent()
+{
+    SC_HANDLE scm = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    if (!scm)
+        return;
+    SC_HANDLE s = OpenServiceA(scm, "VOREL12", SERVICE_ALL_ACCESS);
+    if (s) {
+        DeleteService(s);
+        CloseServiceHandle(s);
+    }
+    CloseServiceHandle(scm);
+}
