@@ -174,11 +174,11 @@ TEST(SingleInstance, ASecondCopyPostsAboutToTheFirstAndLeavesTheDriverAlone)
 {
     FakeDriver driver;
     WNDCLASSA wc = {};
-    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    wc.lpfnWndProc = AsCallback<WNDPROC>([](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
         if (m == WM_COMMAND)
             Record("first copy got WM_COMMAND %llu, %lld", (unsigned long long)wp, (long long)lp);
         return DefWindowProcA(h, m, wp, lp);
-    };
+    });
     wc.hInstance = GetModuleHandleA(NULL);
     wc.lpszClassName = SZ_AGENT_CLASS;
     ASSERT_TRUE(RegisterClassA(&wc));

@@ -94,7 +94,7 @@ TEST_F(HelpTest, PropertyWithATooLongDirectoryRunsNothing)
 std::vector<HWND> AboutBoxes(HWND main)
 {
     struct Ctx { HWND main; std::vector<HWND> found; } ctx{ main, {} };
-    EnumWindows([](HWND h, LPARAM p) -> BOOL {
+    EnumWindows(AsCallback<WNDENUMPROC>([](HWND h, LPARAM p) -> BOOL {
         auto* c = (Ctx*)p;
         char cls[32], title[32];
         GetClassNameA(h, cls, sizeof cls);
@@ -103,7 +103,7 @@ std::vector<HWND> AboutBoxes(HWND main)
             IsWindowVisible(h))
             c->found.push_back(h);
         return TRUE;
-    }, (LPARAM)&ctx);
+    }), (LPARAM)&ctx);
     return ctx.found;
 }
 

@@ -153,7 +153,7 @@ struct FakeAgent {
         HANDLE ready = CreateEventA(NULL, TRUE, FALSE, NULL);
         thread = std::thread([this, ready] {
             WNDCLASSA wc = {};
-            wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+            wc.lpfnWndProc = AsCallback<WNDPROC>([](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
                 FakeAgent* self = (FakeAgent*)GetWindowLongPtrA(h, GWLP_USERDATA);
                 if (m == WM_DESTROY && self) {
                     Record("agent got WM_DESTROY");
@@ -162,7 +162,7 @@ struct FakeAgent {
                     return 0;
                 }
                 return DefWindowProcA(h, m, w, l);
-            };
+            });
             wc.hInstance = GetModuleHandleA(NULL);
             wc.lpszClassName = SZ_AGENT_CLASS;
             RegisterClassA(&wc);

@@ -1,0 +1,25 @@
+#include "iathook.h"
+#include <cstring>
+
+void*& ImportSlot(const char* name)
+{
+    static void* spare[64];
+    static int spares;
+    auto base = reinterpret_cast<BYTE*>(GetModuleHandleA(NULL));
+    auto dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    auto nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    auto desc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
+    for (; dir.VirtualAddress && desc->Name; desc++) {
+        auto names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + desc->OriginalFirstThunk);
+        auto slots = reinterpret_cast<void**>(base + desc->FirstThunk);
+        for (int i = 0; names[i].u1.AddressOfData; i++) {
+            if (IMAGE_SNAP_BY_ORDINAL(names[i].u1.Ordinal))
+                continue;
+            auto byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names[i].u1.AddressOfData);
+            if (!strcmp(reinterpret_cast<const char*>(byName->Name), name))
+                return slots[i];
+        }
+    }
+    return spare[spares < 63 ? spares++ : 63];
+}
