@@ -198,8 +198,16 @@ void StopChannel()
             if (!GetExitCodeThread(g_readerThread, &code))
                 break;
         } while (code == STILL_ACTIVE);
+        CloseHandle(g_readerThread);
+        g_readerThread = NULL;
     }
-    ResetEvent(g_event);
+    // A second WM_DESTROY can arrive while a message box of the first is
+    // open: it must not use handles this stop has closed, which may be reused.
+    if (g_event)
+        ResetEvent(g_event);
     SendRequest(IOCTL_NT_STOP);
-    CloseHandle(g_event);
+    if (g_event) {
+        CloseHandle(g_event);
+        g_event = NULL;
+    }
 }

@@ -106,17 +106,38 @@ TEST(NtChannel, StopEndsTheReaderResetsTheEventAndSendsTheStopRequest)
 {
     AgentHarness agent(WIN7);
     ASSERT_NE((HWND)NULL, agent.Start());
-    HANDLE thread = g_readerThread;
+    HANDLE thread, event = g_event;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), g_readerThread, GetCurrentProcess(), &thread, 0, FALSE,
+                                DUPLICATE_SAME_ACCESS));
     Calls().clear();
     DestroyWindow(agent.window);
     DWORD code = 0;
     ASSERT_TRUE(GetExitCodeThread(thread, &code));
+    CloseHandle(thread);
     EXPECT_NE((DWORD)STILL_ACTIVE, code);
-    EXPECT_EQ(std::vector<std::string>{ "DeviceIoControl(device, 0x220004, in=[NULL], out=NULL/0, returned=set, overlapped=NULL)" },
-              CallsTo("DeviceIoControl"));
+    const std::vector<std::string> stop{ "DeviceIoControl(device, 0x220004, in=[NULL], out=NULL/0, returned=set, overlapped=NULL)" };
+    EXPECT_EQ(stop, CallsTo("DeviceIoControl"));
     EXPECT_EQ(0, g_running);
     // The device handle is never closed.
     EXPECT_TRUE(CallsTo("CloseHandle(device)").empty());
+
+    // A second stop (a second WM_DESTROY) leaves alone a handle that took
+    // the closed event's value.
+    HANDLE reused = NULL;
+    std::vector<HANDLE> others;
+    for (int i = 0; i < 16 && reused != event; i++) {
+        if (reused)
+            others.push_back(reused);
+        reused = CreateEventA(NULL, TRUE, TRUE, NULL);
+    }
+    ASSERT_EQ(event, reused);
+    Calls().clear();
+    StopChannel();
+    EXPECT_EQ(stop, CallsTo("DeviceIoControl"));
+    EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(reused, 0));
+    for (HANDLE h : others)
+        CloseHandle(h);
+    EXPECT_TRUE(CloseHandle(reused));
 }
 
 TEST(VxdChannel, AnAlreadyLoadedVxdIsUsedWithoutTheLoader)
