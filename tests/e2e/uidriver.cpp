@@ -5,7 +5,8 @@
 //   uidriver box CAPTION TEXT BUTTON [SECONDS]
 //                           waits for a message box with that caption, checks its
 //                           text and presses IDYES/IDNO/IDOK; any other visible
-//                           box meanwhile fails the run, naming its caption and text
+//                           box meanwhile fails the run, naming its caption and text;
+//                           TEXT "*" takes any text (the system's own messages)
 //   uidriver post CLASS MSG WPARAM LPARAM    posts a message to a window found by class
 //   uidriver send CLASS MSG WPARAM LPARAM    sends it and prints the result
 //   uidriver nowindow CLASS SECONDS          waits until no window of that class exists
@@ -15,6 +16,10 @@
 //   uidriver latency HEX N  injects N times and times each question box
 //   uidriver window CLASS SECONDS [TITLE]   waits for a window (a titled one must be visible)
 //   uidriver postw CLASS TITLE MSG WPARAM LPARAM   posts to a window found by class and title
+//   uidriver short PATH      prints the short form of a path
+//   uidriver hwnd CLASS      prints the handle of a window found by class
+//   uidriver setevent NAME   sets a named event (the VxD double's key injection)
+//   uidriver rect CLASS TITLE               prints a window's screen rectangle: x y width height
 //   uidriver text TITLE ID | click TITLE ID | settext TITLE ID TEXT   a dialog's controls
 #include <windows.h>
 #include <cstdio>
@@ -99,7 +104,7 @@ static int Box(const char* caption, const char* text, const char* button, int se
         if (!s.found)
             continue;
         std::string c = WindowText(s.found), m = WindowText(GetDlgItem(s.found, 0xFFFF));
-        if (c != caption || m != text) {
+        if (c != caption || (m != text && strcmp(text, "*") != 0)) {
             printf("unexpected box: caption \"%s\" text \"%s\"\n", c.c_str(), m.c_str());
             return 2;
         }
@@ -192,6 +197,34 @@ int main(int argc, char** argv)
         if (!w)
             return 4;
         return PostMessageA(w, strtoul(argv[4], NULL, 0), strtoull(argv[5], NULL, 0), strtoll(argv[6], NULL, 0)) ? 0 : 5;
+    }
+    if (argc >= 3 && !strcmp(argv[1], "short")) {
+        char shortPath[MAX_PATH];
+        DWORD n = GetShortPathNameA(argv[2], shortPath, sizeof shortPath);
+        if (!n || n >= sizeof shortPath)
+            return 4;
+        puts(shortPath);
+        return 0;
+    }
+    if (argc >= 3 && !strcmp(argv[1], "hwnd")) {
+        HWND w = FindWindowA(argv[2], NULL);
+        printf("0x%lx\n", (unsigned long)(ULONG_PTR)w);
+        return w ? 0 : 4;
+    }
+    if (argc >= 3 && !strcmp(argv[1], "setevent")) {
+        HANDLE e = OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[2]);
+        BOOL ok = e && SetEvent(e);
+        if (e)
+            CloseHandle(e);
+        return ok ? 0 : 6;
+    }
+    if (argc >= 4 && !strcmp(argv[1], "rect")) {
+        RECT r;
+        HWND w = FindWindowA(argv[2], argv[3]);
+        if (!w || !GetWindowRect(w, &r))
+            return 4;
+        printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+        return 0;
     }
     if (argc >= 4 && !strcmp(argv[1], "window")) {
         for (int t = 0; t < atoi(argv[3]) * 20; t++, Sleep(50)) {

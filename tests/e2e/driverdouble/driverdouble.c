@@ -3,6 +3,9 @@
    that a test injects. Never part of the package. */
 #include <ntddk.h>
 
+/* Dispatch and unload routines are NTAPI: on x86 the kernel calls them
+   stdcall. */
+
 /* Exported by ntoskrnl, missing from the headers. */
 NTSYSAPI NTSTATUS NTAPI ZwDuplicateObject(HANDLE, HANDLE, HANDLE, PHANDLE, ACCESS_MASK, ULONG, ULONG);
 NTSYSAPI NTSTATUS NTAPI ZwSetEvent(HANDLE, PLONG);
@@ -19,12 +22,31 @@ static char g_log[8192];
 static ULONG g_logged;
 static KSPIN_LOCK g_lock;
 
+/* Also appended to C:\vorel12s.log, which outlives the Wine session that a
+   power-off ends. */
+static void LogToFile(const char* text, ULONG n)
+{
+    UNICODE_STRING name;
+    OBJECT_ATTRIBUTES oa;
+    IO_STATUS_BLOCK io;
+    HANDLE file;
+    RtlInitUnicodeString(&name, L"\\??\\C:\\vorel12s.log");
+    InitializeObjectAttributes(&oa, &name, OBJ_CASE_INSENSITIVE | OBJ_KERNEL_HANDLE, NULL, NULL);
+    if (!NT_SUCCESS(ZwCreateFile(&file, FILE_APPEND_DATA | SYNCHRONIZE, &oa, &io, NULL, FILE_ATTRIBUTE_NORMAL,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_OPEN_IF, FILE_SYNCHRONOUS_IO_NONALERT,
+                                 NULL, 0)))
+        return;
+    ZwWriteFile(file, NULL, NULL, NULL, &io, (PVOID)text, n, NULL, NULL);
+    ZwClose(file);
+}
+
 static void Log(const char* text)
 {
     ULONG i;
     for (i = 0; text[i] && g_logged + 1 < sizeof g_log; i++)
         g_log[g_logged++] = text[i];
     g_log[g_logged] = 0;
+    LogToFile(text, i);
 }
 
 static void LogCode(ULONG code)
@@ -73,13 +95,13 @@ static NTSTATUS Complete(PIRP irp, NTSTATUS status, ULONG_PTR info)
     return status;
 }
 
-static NTSTATUS OpenClose(PDEVICE_OBJECT dev, PIRP irp)
+static NTSTATUS NTAPI OpenClose(PDEVICE_OBJECT dev, PIRP irp)
 {
     (void)dev;
     return Complete(irp, STATUS_SUCCESS, 0);
 }
 
-static NTSTATUS Read(PDEVICE_OBJECT dev, PIRP irp)
+static NTSTATUS NTAPI Read(PDEVICE_OBJECT dev, PIRP irp)
 {
     PIO_STACK_LOCATION sp = IoGetCurrentIrpStackLocation(irp);
     ULONG n, want = sp->Parameters.Read.Length;
@@ -93,7 +115,7 @@ static NTSTATUS Read(PDEVICE_OBJECT dev, PIRP irp)
     return Complete(irp, STATUS_SUCCESS, n);
 }
 
-static NTSTATUS Control(PDEVICE_OBJECT dev, PIRP irp)
+static NTSTATUS NTAPI Control(PDEVICE_OBJECT dev, PIRP irp)
 {
     PIO_STACK_LOCATION sp = IoGetCurrentIrpStackLocation(irp);
     ULONG code = sp->Parameters.DeviceIoControl.IoControlCode;
@@ -131,7 +153,7 @@ static NTSTATUS Control(PDEVICE_OBJECT dev, PIRP irp)
     return Complete(irp, STATUS_SUCCESS, 0);
 }
 
-static void Unload(PDRIVER_OBJECT driver)
+static VOID NTAPI Unload(PDRIVER_OBJECT driver)
 {
     IoDeleteSymbolicLink(&g_linkName);
     IoDeleteDevice(driver->DeviceObject);

@@ -1,0 +1,287 @@
+"""The e2e scenarios' shared harness: a per-scenario copy of the run's prefix,
+the UI driver, the driver double and the peers that check a footprint.
+
+One harness serves both architectures: configure() picks the Wine loader and
+server for the x86_64 package (wine64) or the shipped PE32 one (32-bit Wine).
+"""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+
+WINE = WINESERVER = UIDRIVER = DOUBLE = None
+BITS = 64
+SCENARIOS = {}
+
+
+def configure(bits, uidriver, double):
+    global WINE, WINESERVER, UIDRIVER, DOUBLE, BITS
+    BITS = bits
+    WINE = "/usr/lib/wine/wine64" if bits == 64 else "/usr/lib/wine/wine"
+    WINESERVER = "/usr/lib/wine/wineserver64" if bits == 64 else "/usr/lib/wine/wineserver32"
+    UIDRIVER = wine_path(uidriver)
+    DOUBLE = double
+
+
+def scenario(fn):
+    SCENARIOS[fn.__name__] = fn
+    return fn
+
+
+def work_dir():
+    return os.path.dirname(os.environ["WINEPREFIX"])
+
+
+class Prefix:
+    """A copy of the run's prefix with its own wineserver, removed afterwards.
+    Wine draws a virtual desktop there, so every window has its frame and
+    caption in a screenshot."""
+
+    def __init__(self, name):
+        base = os.environ["WINEPREFIX"]
+        self.path = os.path.join(work_dir(), "e2e-" + name)
+        shutil.rmtree(self.path, ignore_errors=True)
+        subprocess.run(["cp", "-a", base, self.path], check=True)
+        self.env = dict(os.environ, WINEPREFIX=self.path)
+        self.run(["reg", "add", "HKCU\\Software\\Wine\\Explorer", "/v", "Desktop", "/d", "Default", "/f"])
+        self.run(["reg", "add", "HKCU\\Software\\Wine\\Explorer\\Desktops", "/v", "Default", "/d", "1024x768", "/f"])
+
+    def run(self, args, timeout=60, check_exit=True):
+        p = subprocess.run([WINE] + args, env=self.env, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout)
+        out = p.stdout.decode("latin-1").replace("\r\n", "\n")
+        if check_exit and p.returncode != 0:
+            raise AssertionError("%s exited with %d" % (args, p.returncode))
+        return p.returncode, out
+
+    def set_version(self, version, *exes):
+        for exe in exes or ("setup.exe", "vorel12a.exe", "vorel12u.exe"):
+            self.run(["reg", "add", "HKCU\\Software\\Wine\\AppDefaults\\%s" % exe, "/v", "Version",
+                      "/d", version, "/f"])
+
+    def unix(self, winpath):
+        """C:\\x\\y as a host path inside this prefix."""
+        assert winpath[1:3] == ":\\"
+        return os.path.join(self.path, "drive_c", *winpath[3:].split("\\"))
+
+    def close(self):
+        subprocess.run([WINESERVER, "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([WINESERVER, "-w"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        shutil.rmtree(self.path, ignore_errors=True)
+
+
+def wine_path(host_path):
+    return "Z:" + os.path.abspath(host_path).replace("/", "\\")
+
+
+def vxd_double():
+    return os.path.join(os.path.dirname(DOUBLE), "vxddouble.vxd")
+
+
+def test_package(dist, vxd=False):
+    """The package with the driver double as Kernel\\vorel12s.sys, outside dist/;
+    with vxd, the VxD double as the vendor's Files\\vorel12v.vxd too."""
+    pkg = os.path.join(work_dir(), "e2e-package")
+    shutil.rmtree(pkg, ignore_errors=True)
+    shutil.copytree(dist, pkg)
+    shutil.copy(DOUBLE, os.path.join(pkg, "Kernel", "vorel12s.sys"))
+    if vxd:
+        shutil.copy(vxd_double(), os.path.join(pkg, "Files", "vorel12v.vxd"))
+    return pkg
+
+
+def install_vxd_doubles(prefix):
+    """The system's VxD loader and the keyboard's device, where 32-bit Wine's
+    VxD emulation finds "\\\\.\\VXDLDR" and "\\\\.\\VOREL12" as modules."""
+    for name in ("vxdldr.vxd", "vorel12.vxd"):
+        shutil.copy(vxd_double(), prefix.unix("C:\\windows\\system32\\" + name))
+
+
+def vxd_log(prefix):
+    """The VxD doubles' requests, one "module code bytes..." line each."""
+    try:
+        return open(prefix.unix("C:\\vorel12v.log"), "rb").read().decode("latin-1").splitlines()
+    except OSError:
+        return []
+
+
+def screenshot(name):
+    out = os.path.join(work_dir(), "screenshots")
+    os.makedirs(out, exist_ok=True)
+    path = os.path.join(out, name + ".png")
+    subprocess.run(["import", "-display", os.environ["DISPLAY"], "-window", "root", path],
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    print("screenshot:", path)
+    return path
+
+
+def launch(prefix, cmdline, wait=True, timeout=120, env=None):
+    """Starts cmdline exactly as a user would type it, through the UI driver;
+    env adds variables that the program and what it starts inherit."""
+    env = dict(prefix.env, E2E_CMDLINE=cmdline, **(env or {}))
+    if not wait:
+        return subprocess.Popen([WINE, UIDRIVER, "run"], env=env, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    # Output to a file, not a pipe: a program it starts (setup starts the
+    # agent) inherits the pipe and would hold it open.
+    with tempfile.TemporaryFile() as out:
+        p = subprocess.run([WINE, UIDRIVER, "run"], env=env, stdin=subprocess.DEVNULL,
+                           stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
+        out.seek(0)
+        return p.returncode, out.read().decode("latin-1").replace("\r\n", "\n")
+
+
+def ui(prefix, *args, timeout=60):
+    p = subprocess.run([WINE, UIDRIVER] + list(args), env=prefix.env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout)
+    return p.returncode, p.stdout.decode("latin-1").replace("\r\n", "\n").strip()
+
+
+def check(cond, what):
+    if not cond:
+        raise AssertionError(what)
+    print("ok:", what)
+
+
+def wait_for(predicate, seconds, what):
+    end = time.time() + seconds
+    while time.time() < end:
+        if predicate():
+            return
+        time.sleep(0.1)
+    raise AssertionError("timed out waiting for " + what)
+
+
+def reg_value(prefix, key, name):
+    code, out = prefix.run(["reg", "query", key, "/v", name], check_exit=False)
+    if code != 0:
+        return None
+    for line in out.splitlines():
+        parts = line.strip().split(None, 2)
+        if len(parts) >= 2 and parts[0] == name:
+            return parts[2] if len(parts) == 3 else ""
+    return None
+
+
+def lnk(path):
+    out = subprocess.run(["lnkinfo", path], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout.decode("latin-1")
+    fields = {}
+    for line in out.splitlines():
+        if ":" in line:
+            k, v = line.split(":", 1)
+            fields[k.strip()] = v.strip()
+    return fields
+
+
+RUN_KEY = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"
+UNINSTALL_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VOREL12"
+SERVICE_KEY = "HKLM\\System\\CurrentControlSet\\Services\\VOREL12"
+MENU = "C:\\users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Tandrel"
+UNINSTALLER = "C:\\windows\\system32\\vorel12u.exe"
+SETUP_TITLE = "Ossivane Multimedia Keyboard Driver Setup"
+POWER_QUESTION = "Do you want to power off your computer?"
+UNINSTALL_QUESTION = "Do you really want to uninstall this program."
+REMOVED_RESTART = ("All the Tandrel files are removed. But the Uninstallation will take effects until you restart "
+                   "the system.")
+REMOVED = "This program has been uninstalled successfully."
+
+POWER_RELEASE = "00005e000300000000000000"
+SLEEP_RELEASE = "00005f000300000000000000"
+POWER_PRESS = "00005e000200000000000000"
+
+
+def check_footprint(prefix, dest, nt):
+    check(reg_value(prefix, RUN_KEY, "VOREL12") == dest + "vorel12a.exe", "Run value is %svorel12a.exe" % dest)
+    check(reg_value(prefix, UNINSTALL_KEY, "DisplayName") == "Tandrel (V2.01)", "Uninstall DisplayName")
+    check(reg_value(prefix, UNINSTALL_KEY, "UninstallString") == UNINSTALLER,
+          "UninstallString is the system folder's vorel12u.exe")
+    for f in ("vorel12a.exe", "vorel12.htm"):
+        check(os.path.isfile(prefix.unix(dest + f)), "%s installed" % f)
+    check(os.path.isfile(prefix.unix(UNINSTALLER)), "uninstaller in the system folder")
+    if nt:
+        check(reg_value(prefix, SERVICE_KEY, "Type") == "0x1", "service type 1")
+        check(reg_value(prefix, SERVICE_KEY, "Start") == "0x3", "service start 3")
+        check(reg_value(prefix, SERVICE_KEY, "ErrorControl") == "0x1", "service error control 1")
+        image = reg_value(prefix, SERVICE_KEY, "ImagePath") or ""
+        check(image.lower().endswith("\\system32\\drivers\\vorel12s.sys"), "service image path " + image)
+    links = {"Tandrel About.lnk": (dest + "vorel12a.exe", "Tandrel About"),
+             "Tandrel Help.lnk": (dest + "vorel12.htm", "Tandrel Help"),
+             "Uninstall Tandrel.lnk": (UNINSTALLER, "Uninstallation")}
+    for name, (target, desc) in links.items():
+        info = lnk(prefix.unix(MENU + "\\" + name))
+        check(info.get("Local path", "").lower() == target.lower(), "%s points at %s" % (name, target))
+        check(info.get("Description") == desc, "%s description %s" % (name, desc))
+    _, out = prefix.run(["uninstaller", "--list"], check_exit=False)
+    check("Tandrel (V2.01)" in out, "uninstaller --list shows Tandrel (V2.01)")
+
+
+def check_footprint_gone(prefix, dest):
+    check(not os.path.exists(prefix.unix(dest.rstrip("\\"))), "the destination folder is gone")
+    check(not os.path.exists(prefix.unix(MENU)), "the Start-menu folder is gone")
+    check(reg_value(prefix, RUN_KEY, "VOREL12") is None, "the Run value is gone")
+    check(reg_value(prefix, UNINSTALL_KEY, "DisplayName") is None, "the Uninstall entry is gone")
+
+
+def driver_log(prefix):
+    """The NT driver double's control codes; its file copy outlives a session that has ended."""
+    try:
+        return open(prefix.unix("C:\\vorel12s.log"), "rb").read().decode("latin-1").split()
+    except OSError:
+        return []
+
+
+def silent_install(dist, prefix, dest, version=None, env=None):
+    if version:
+        prefix.set_version(version)
+    setup = wine_path(os.path.join(dist, "setup.exe"))
+    start = time.time()
+    code, _ = launch(prefix, '"%s" -s -d%s' % (setup, dest.rstrip("\\")), env=env)
+    check(code == 0, "setup -s exited 0 after %.1f s" % (time.time() - start))
+
+
+def uninstall(prefix, final, shot=None):
+    """Runs the uninstaller, confirms, checks the final message; seconds from the confirmation to it."""
+    un = launch(prefix, UNINSTALLER, wait=False)
+    code, out = ui(prefix, "box", "Tandrel", UNINSTALL_QUESTION, "IDYES", "20")
+    check(code == 0, "the uninstaller asks once (%s)" % out)
+    t0 = time.time()
+    if shot:
+        ui(prefix, "window", "#32770", "30", "Tandrel")
+        time.sleep(0.3)
+        screenshot(shot)
+    code, out = ui(prefix, "box", "Tandrel", final, "IDOK", "60")
+    took = time.time() - t0
+    check(code == 0, "the uninstaller ends with its final message (%s)" % out)
+    check(un.wait(timeout=30) == 0, "the uninstaller exited 0")
+    return took
+
+
+def wine_processes(prefix):
+    """The Linux processes that run in this prefix's Wine session."""
+    found = []
+    for d in os.listdir("/proc"):
+        if not d.isdigit():
+            continue
+        try:
+            cmd = open("/proc/%s/cmdline" % d, "rb").read().decode("latin-1")
+            env = open("/proc/%s/environ" % d, "rb").read().decode("latin-1")
+        except OSError:
+            continue
+        if ("WINEPREFIX=" + prefix.path + "\0") in env:
+            found.append((int(d), cmd.replace("\0", " ").strip()))
+    return found
+
+
+def agent_pid(prefix):
+    code, out = ui(prefix, "pid", "ZNVACPI10")
+    return int(out) if code == 0 and out.isdigit() else 0
+
+
+def start_agent_from_setup(dist, prefix, version, dest="C:\\Apps\\Tandrel\\"):
+    """Silent install of the package with the driver double; the agent that setup starts registers."""
+    pkg = test_package(dist)
+    silent_install(pkg, prefix, dest, version)
+    wait_for(lambda: agent_pid(prefix) and "0x00220000" in driver_log(prefix), 20, "the agent's register request")
+    print("ok: setup started the agent; the driver double logged its register request")
+    return pkg

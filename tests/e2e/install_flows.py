@@ -1,0 +1,50 @@
+"""Installation as a user runs it: silent and through the dialog."""
+import os
+import time
+
+from harness import *
+
+
+@scenario
+def silent_install_into_blank_free_path(dist, prefix):
+    silent_install(dist, prefix, "C:\\Apps\\Tandrel\\", "win2k")
+    check_footprint(prefix, "C:\\Apps\\Tandrel\\", nt=True)
+
+
+@scenario
+def silent_install_into_path_with_blank(dist, prefix):
+    silent_install(dist, prefix, "C:\\My Tools\\Tandrel\\", "win2k")
+    check_footprint(prefix, "C:\\My Tools\\Tandrel\\", nt=True)
+
+
+@scenario
+def dialog_install_with_chooser_on_win2k(dist, prefix):
+    prefix.set_version("win2k")
+    setup = launch(prefix, '"%s"' % wine_path(os.path.join(dist, "setup.exe")), wait=False)
+    check(ui(prefix, "window", "#32770", "20", SETUP_TITLE)[0] == 0, "the setup dialog opens")
+    time.sleep(0.5)
+    screenshot("setup-dialog")
+    texts = {i: ui(prefix, "text", SETUP_TITLE, str(i))[1] for i in (1010, 1012, 1013, 1014, 1016)}
+    print("dialog texts:", texts)
+    check(texts[1010] == "C:\\Tandrel\\", "destination shows C:\\Tandrel\\")
+    check(texts[1014] == wine_path(dist) + "\\", "source shows the package folder: " + texts[1014])
+    check(texts[1012].endswith("K Bytes") and "," in texts[1012], "free space grouped: " + texts[1012])
+    check(texts[1013].endswith("K Bytes") and "," not in texts[1013], "needed space plain: " + texts[1013])
+    check(texts[1016] == "Setup progress", "progress frame caption")
+    ui(prefix, "click", SETUP_TITLE, "1011")
+    check(ui(prefix, "window", "#32770", "10", "")[0] == 0, "Change... opens the chooser")
+    time.sleep(0.5)
+    screenshot("chooser")
+    check(ui(prefix, "settext", "", "1088", "C:\\Picked\\Tandrel")[0] == 0, "a path typed into the chooser")
+    ui(prefix, "click", "", "1")
+    wait_for(lambda: ui(prefix, "text", SETUP_TITLE, "1010")[1] == "C:\\Picked\\Tandrel\\", 10,
+             "the chosen folder in the dialog")
+    print("ok: the dialog shows the chosen folder after OK in the chooser")
+    ui(prefix, "click", SETUP_TITLE, "1001")
+    code, out = ui(prefix, "box", "Tandrel Setup", "Setup has finished copying files to your computer. Before you use "
+                   "the program, you must restart your computer.\n\nChoose Yes to restart your computer now or "
+                   "choose No to restart later.", "IDNO", "60")
+    check(code == 0, "string 10 asks to restart; answered No (%s)" % out)
+    check(setup.wait(timeout=30) == 0, "setup exited 0")
+    check_footprint(prefix, "C:\\Picked\\Tandrel\\", nt=True)
+    check(ui(prefix, "window", "ZNVACPI10", "2")[0] != 0, "no agent was started")
