@@ -1,0 +1,189 @@
+"""./run demo, ./run bench and the gallery: the package shown to a person and timed."""
+import json
+import os
+import subprocess
+import time
+
+from harness import *
+
+
+def demo(dist, prefix):
+    pkg = test_package(dist)
+    print("== silent install: setup -s -dC:\\Apps\\Tandrel, on NT 4, with the driver double as the vendor's driver")
+    silent_install(pkg, prefix, "C:\\Apps\\Tandrel\\", "nt40")
+    print("== the footprint, as a user would check it")
+    check_footprint(prefix, "C:\\Apps\\Tandrel\\", nt=True)
+    print("== the agent, started by setup")
+    wait_for(lambda: agent_pid(prefix) and "0x00220000" in driver_log(prefix), 20, "the agent")
+    print("ok: the agent runs; the driver double logged its register request")
+    print("== a Power-key release through the driver double")
+    ui(prefix, "inject", POWER_RELEASE)
+    code, out = ui(prefix, "box", "Tandrel", POWER_QUESTION, "IDNO", "10")
+    check(code == 0, "the question (%s), answered No" % out)
+    print("== uninstall, with the agent running")
+    uninstall(prefix, REMOVED_RESTART)
+    print("== the footprint is gone")
+    check(ui(prefix, "window", "ZNVACPI10", "1")[0] != 0, "the agent has ended")
+    check_footprint_gone(prefix, "C:\\Apps\\Tandrel\\")
+    _, out = prefix.run(["uninstaller", "--list"], check_exit=False)
+    check("Tandrel" not in out, "the software list no longer shows Tandrel")
+    print("== every window the package shows a user")
+    gallery(dist)
+
+
+SHOTS = []
+
+
+def shoot(prefix, cls, title, label):
+    """Waits for the window, then keeps a picture of just that window, labelled with its caption."""
+    check(ui(prefix, "window", cls, "20", title)[0] == 0, "window \"%s\" is shown" % label)
+    time.sleep(0.5)
+    code, rect = ui(prefix, "rect", cls, title)
+    check(code == 0, "its rectangle: " + rect)
+    x, y, w, h = (int(v) for v in rect.split())
+    whole = screenshot("gallery-%02d" % len(SHOTS))
+    part = whole[:-4] + "-window.png"
+    subprocess.run(["/usr/bin/convert", whole, "-crop", "%dx%d+%d+%d" % (w, h, max(x, 0), max(y, 0)), "+repage",
+                    part], check=True)
+    SHOTS.append((part, label))
+
+
+def gallery(dist):
+    """Every window of the package in its own fresh prefix, then one contact sheet."""
+    steps = [gallery_setup_windows, gallery_agent_windows, gallery_agent_failures, gallery_removal_windows]
+    for step in steps:
+        prefix = Prefix("gallery")
+        try:
+            step(dist, prefix)
+        finally:
+            prefix.close()
+    sheet = os.path.join(work_dir(), "screenshots", "gallery.png")
+    args = ["montage"]
+    for path, label in SHOTS:
+        args += ["-label", label, path]
+    args += ["-tile", "3x", "-geometry", "+12+12", "-pointsize", "14", "-background", "#d0d0d0", sheet]
+    subprocess.run(args, check=True)
+    print("gallery:", sheet)
+
+
+def gallery_setup_windows(dist, prefix):
+    prefix.set_version("win2k")
+    setup = launch(prefix, '"%s"' % wine_path(os.path.join(dist, "setup.exe")), wait=False)
+    shoot(prefix, "#32770", SETUP_TITLE, "setup dialog 101: " + SETUP_TITLE)
+    ui(prefix, "click", SETUP_TITLE, "1011")
+    shoot(prefix, "#32770", "", "chooser 105, as it opens: (no caption)")
+    ui(prefix, "click", "", "2")
+    ui(prefix, "click", SETUP_TITLE, "2")
+    setup.wait(timeout=30)
+
+
+def gallery_agent_windows(dist, prefix):
+    start_agent_from_setup(dist, prefix, "nt40")
+    ui(prefix, "inject", POWER_RELEASE)
+    shoot(prefix, "#32770", "Tandrel", "power question: Tandrel")
+    ui(prefix, "box", "Tandrel", POWER_QUESTION, "IDNO", "10")
+    launch(prefix, "C:\\Apps\\Tandrel\\vorel12a.exe", timeout=30)
+    shoot(prefix, "#32770", "Tandrel", "About box 113: Tandrel")
+    ui(prefix, "postw", "#32770", "Tandrel", "273", "1023", "0")
+
+
+def gallery_agent_failures(dist, prefix):
+    agent = os.path.join(dist, "Files", "vorel12a.exe")
+    for version, label in (("nt40", "string 3"), ("win98", "string 4")):
+        prefix.set_version(version, "vorel12a.exe")
+        run = launch(prefix, wine_path(agent), wait=False)
+        shoot(prefix, "#32770", "Zolvar", "agent %s on %s: Zolvar" % (label, version))
+        ui(prefix, "postw", "#32770", "Zolvar", "273", "1", "0")
+        run.wait(timeout=20)
+
+
+def gallery_removal_windows(dist, prefix):
+    for version, final, label in (("win2k", REMOVED_RESTART, "NT"), ("win98", REMOVED, "9x")):
+        silent_install(dist, prefix, "C:\\Apps\\Tandrel\\", version)
+        if version == "win98":
+            ui(prefix, "box", "Zolvar", "Can not find xx.vxd file.", "IDOK", "20")
+        un = launch(prefix, UNINSTALLER, wait=False)
+        if version == "win2k":
+            shoot(prefix, "#32770", "Tandrel", "uninstaller question: Tandrel")
+        ui(prefix, "box", "Tandrel", UNINSTALL_QUESTION, "IDYES", "20")
+        time.sleep(1)
+        shoot(prefix, "#32770", "Tandrel", "uninstaller final message, %s family: Tandrel" % label)
+        ui(prefix, "box", "Tandrel", final, "IDOK", "30")
+        un.wait(timeout=30)
+
+
+def unix_pid_of_agent(prefix):
+    """The Linux process that runs this prefix's agent."""
+    return next((pid for pid, cmd in wine_processes(prefix) if "vorel12a.exe" in cmd), 0)
+
+
+def cpu_and_switches(pid):
+    ticks = switches = 0
+    tasks = os.listdir("/proc/%d/task" % pid)
+    for t in tasks:
+        stat = open("/proc/%d/task/%s/stat" % (pid, t)).read().rsplit(")", 1)[1].split()
+        ticks += int(stat[11]) + int(stat[12])
+        for line in open("/proc/%d/task/%s/status" % (pid, t)):
+            if line.startswith("voluntary_ctxt_switches"):
+                switches += int(line.split()[1])
+    return ticks, switches, len(tasks)
+
+
+def bench(dist, prefix):
+    """Every figure, also written to build/bench-<bits>.json for the side-by-side table."""
+    figures = {}
+    pkg = test_package(dist)
+    for i in range(17):                      # with the agent, the page and a VxD: 20 files in Files\
+        open(os.path.join(pkg, "Files", "extra%02d.bin" % i), "wb").write(b"x" * 5000)
+    open(os.path.join(pkg, "Files", "vorel12v.vxd"), "wb").write(b"x" * 100)
+    prefix.set_version("nt40")
+    t0 = time.time()
+    launch(prefix, "C:\\windows\\system32\\hostname.exe")
+    trivial = time.time() - t0
+    t0 = time.time()
+    launch(prefix, '"%s" -s -dC:\\Bench\\Tandrel' % wine_path(os.path.join(pkg, "setup.exe")))
+    install = time.time() - t0
+    files = len(os.listdir(prefix.unix("C:\\Bench\\Tandrel")))
+    figures["silent install of %d files, ms" % files] = install * 1000
+    figures["  its floor: 20 x 100 ms + a trivial program, ms"] = 2000 + trivial * 1000
+    figures["  above the floor, ms"] = (install - 2.0 - trivial) * 1000
+    wait_for(lambda: agent_pid(prefix) and "0x00220000" in driver_log(prefix), 20, "the agent")
+    pid = unix_pid_of_agent(prefix)
+    check(pid != 0, "found the agent's process")
+    time.sleep(1)
+    a = cpu_and_switches(pid)
+    time.sleep(10)
+    b = cpu_and_switches(pid)
+    figures["agent idle 10 s: CPU ticks"] = b[0] - a[0]
+    figures["agent idle 10 s: voluntary context switches"] = b[1] - a[1]
+    figures["agent threads"] = b[2]
+    code, out = ui(prefix, "latency", POWER_RELEASE, "20", timeout=300)
+    check(code == 0, "20 Power-key releases each gave the question")
+    words = out.split()
+    figures["key latency, 20 presses: median ms"] = int(words[1])
+    figures["key latency, 20 presses: worst ms"] = int(words[4])
+    with_agent = uninstall(prefix, REMOVED_RESTART)
+    launch(prefix, '"%s" -s -dC:\\Bench\\Tandrel' % wine_path(os.path.join(pkg, "setup.exe")))
+    wait_for(lambda: agent_pid(prefix), 20, "the agent")
+    ui(prefix, "send", "ZNVACPI10", "2", "0", "0")          # WM_DESTROY: no agent for the second run
+    ui(prefix, "nowindow", "ZNVACPI10", "5")
+    without = uninstall(prefix, REMOVED_RESTART)
+    figures["uninstall with the agent running, ms"] = with_agent * 1000
+    figures["uninstall without the agent, ms"] = without * 1000
+    for k, v in figures.items():
+        print("BENCH %s: %.0f" % (k, v))
+    out = os.path.join(os.path.dirname(work_dir()), "bench-%d.json" % BITS)
+    json.dump(figures, open(out, "w"))
+
+
+def bench_table(build):
+    """PE32 beside x86_64, from the figures the two bench runs wrote."""
+    runs = {}
+    for bits in (32, 64):
+        path = os.path.join(build, "bench-%d.json" % bits)
+        runs[bits] = json.load(open(path)) if os.path.exists(path) else {}
+    keys = list(runs[64]) or list(runs[32])
+    print("%-52s %12s %12s" % ("figure", "PE32", "x86_64"))
+    for k in keys:
+        cells = ["%12.0f" % runs[b][k] if k in runs[b] else "%12s" % "not run" for b in (32, 64)]
+        print("%-52s %s %s" % (k, cells[0], cells[1]))
