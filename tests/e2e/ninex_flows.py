@@ -1,0 +1,133 @@
+"""The 9x family through its VxD: 32-bit Wine's VxD emulation with the loader
+and keyboard VxD doubles. Registered for the e2e32 tier only."""
+import os
+import time
+
+from harness import *
+
+DEST = "C:\\Program Files\\Tandrel Keys\\"
+VXD_WINDOW = "ZNVACPI10"
+
+
+def requests(prefix, module):
+    """The codes (and bytes) one double received, in order."""
+    return [line.split(" ", 1)[1] for line in vxd_log(prefix) if line.startswith(module + " ")]
+
+
+def codes(prefix, module):
+    return [r.split()[0] for r in requests(prefix, module)]
+
+
+def hex_bytes(text):
+    return " ".join("%02x" % b for b in text.encode("latin-1"))
+
+
+def install_on_win98(dist, prefix, env=None):
+    install_vxd_doubles(prefix)
+    pkg = test_package(dist, vxd=True)
+    silent_install(pkg, prefix, DEST, "win98", env=env)
+    check(not os.path.exists(prefix.unix("C:\\windows\\system32\\drivers\\vorel12s.sys")), "no NT driver file on 9x")
+    check(reg_value(prefix, SERVICE_KEY, "Type") is None, "no service on 9x")
+    wait_for(lambda: "100" in codes(prefix, "vorel12"), 20, "the agent's register request 100")
+
+
+def window_bytes(prefix):
+    code, out = ui(prefix, "hwnd", VXD_WINDOW)
+    check(code == 0, "the agent's main window exists")
+    v = int(out, 0)
+    return " ".join("%02x" % ((v >> s) & 0xFF) for s in (0, 8, 16, 24))
+
+
+@scenario
+def win98_agent_loads_the_vxd_and_acts_on_its_keys(dist, prefix):
+    install_on_win98(dist, prefix)
+    code, short = ui(prefix, "short", DEST + "vorel12v.vxd")
+    check(code == 0 and "~" in short, "the VxD beside the agent has a short path: " + short)
+    check(requests(prefix, "vxdldr")[0] == "1 " + hex_bytes(short + "\0"),
+          "load request 1 with the short path of the VxD beside the agent: " + short)
+    check(requests(prefix, "vorel12")[0] == "100 " + window_bytes(prefix),
+          "register request 100 with the 4-byte main window handle")
+    ui(prefix, "setevent", "E2E_VXD_POWER")
+    code, out = ui(prefix, "box", "Tandrel", POWER_QUESTION, "IDNO", "10")
+    check(code == 0, "a Power key posted by the VxD asks the question; answered No (%s)" % out)
+    time.sleep(0.5)
+    check("107" not in codes(prefix, "vorel12"), "No sends no notice")
+    ui(prefix, "setevent", "E2E_VXD_SLEEP")
+    check(ui(prefix, "box", "Tandrel", POWER_QUESTION, "IDNO", "2")[0] == 3, "Sleep asks no question")
+    before = len(requests(prefix, "vorel12"))
+    ui(prefix, "send", VXD_WINDOW, "0x218", "4", "0")
+    check(codes(prefix, "vorel12")[before:] == ["107"], "a suspend broadcast sends 107")
+    ui(prefix, "send", VXD_WINDOW, "0x218", "7", "0")
+    t0 = time.time()
+    wait_for(lambda: "108" in codes(prefix, "vorel12"), 8, "request 108")
+    took = time.time() - t0
+    check(3.5 <= took <= 6.0, "a resume sends 108 %.1f s later" % took)
+    ui(prefix, "send", VXD_WINDOW, "273", "1126", "0")
+    check(codes(prefix, "vorel12")[-1] == "104", "command 1126 sends request 104")
+
+
+@scenario
+def win98_agent_uses_an_already_loaded_vxd(dist, prefix):
+    install_on_win98(dist, prefix, env={"E2E_VXD_PRELOADED": "1"})
+    check(requests(prefix, "vxdldr") == [], "the loader is not asked")
+    check(codes(prefix, "vorel12") == ["100"], "the device registers the window directly")
+
+
+@scenario
+def win98_agent_without_its_vxd_reports_it_and_still_unloads(dist, prefix):
+    install_vxd_doubles(prefix)
+    prefix.set_version("win98", "vorel12a.exe")
+    agent = launch(prefix, wine_path(os.path.join(dist, "Files", "vorel12a.exe")), wait=False)
+    code, out = ui(prefix, "box", "Zolvar", "Can not find xx.vxd file.", "IDOK", "20")
+    check(code == 0, "string 4 in a Zolvar box (%s)" % out)
+    check(agent.wait(timeout=20) == 0, "the agent ends with exit code 0")
+    check(codes(prefix, "vxdldr")[-1] == "2", "the unload is still requested")
+
+
+@scenario
+def win98_agent_folder_too_long_for_the_vxd_path(dist, prefix):
+    install_vxd_doubles(prefix)
+    prefix.set_version("win98", "vorel12a.exe")
+    # The VxD path beside the agent is 180 characters: one more than its buffer holds.
+    folder = "C:\\" + "\\".join(["LongFolderName%02d" % i for i in range(9)]) + "\\" + "x" * 11
+    check(len(folder + "\\vorel12v.vxd") == 180, "the VxD path is 180 characters")
+    os.makedirs(prefix.unix(folder))
+    for name, src in (("vorel12a.exe", os.path.join(dist, "Files", "vorel12a.exe")), ("vorel12v.vxd", vxd_double())):
+        with open(src, "rb") as f:
+            open(prefix.unix(folder + "\\" + name), "wb").write(f.read())
+    agent = launch(prefix, folder + "\\vorel12a.exe", wait=False)
+    code, out = ui(prefix, "box", "Zolvar", "Can not find xx.vxd file.", "IDOK", "20")
+    check(code == 0, "string 4 (%s)" % out)
+    check(agent.wait(timeout=20) == 0, "the agent ends with exit code 0")
+    check("1" not in codes(prefix, "vxdldr"), "no load request")
+
+
+@scenario
+def win98_removal_waits_for_an_agent_whose_unload_is_refused(dist, prefix):
+    install_on_win98(dist, prefix, env={"E2E_VXDLDR_REFUSE": "1"})
+    prefix.set_version("win98", "vorel12u.exe")
+    un = launch(prefix, UNINSTALLER, wait=False)
+    check(ui(prefix, "box", "Tandrel", UNINSTALL_QUESTION, "IDYES", "20")[0] == 0, "the uninstaller asks once")
+    check(ui(prefix, "window", "#32770", "20", "Ossivane")[0] == 0, "the refused unload shows an Ossivane box")
+    check(codes(prefix, "vorel12")[-1] == "106", "the agent sent 106")
+    check(requests(prefix, "vxdldr")[-1] == "2 ff ff ff ff " + hex_bytes("VOREL12\0"),
+          "then the 12-byte unload request")
+    time.sleep(3)
+    check(os.path.isfile(prefix.unix(DEST + "vorel12a.exe")), "nothing of the destination is deleted meanwhile")
+    code, out = ui(prefix, "box", "Ossivane", "*", "IDOK", "5")
+    check(code == 0 and "denied" in out.lower(), "the system's text under Ossivane: " + out)
+    code, out = ui(prefix, "box", "Tandrel", REMOVED, "IDOK", "60")
+    check(code == 0, "the uninstaller ends with string 2 (%s)" % out)
+    check(un.wait(timeout=30) == 0, "the uninstaller exited 0")
+    check(not os.path.exists(prefix.unix(DEST.rstrip("\\"))), "the destination folder is gone")
+
+
+@scenario
+def win98_power_off_answered_yes_ends_the_session(dist, prefix):
+    install_on_win98(dist, prefix)
+    ui(prefix, "setevent", "E2E_VXD_POWER")
+    code, out = ui(prefix, "box", "Tandrel", POWER_QUESTION, "IDYES", "10")
+    check(code == 0, "the question, answered Yes (%s)" % out)
+    wait_for(lambda: not wine_processes(prefix), 20, "the Wine session to end")
+    print("ok: every Wine process of the prefix is gone")
+    check(codes(prefix, "vorel12")[-1] == "107", "107 went out before Windows was asked to shut down")
