@@ -159,12 +159,34 @@ static VOID NTAPI Unload(PDRIVER_OBJECT driver)
     IoDeleteDevice(driver->DeviceObject);
 }
 
+/* A scenario that needs a running service without its device sets the
+   service's value "E2eNoDevice". */
+static BOOLEAN WithoutDevice(PUNICODE_STRING path)
+{
+    OBJECT_ATTRIBUTES oa;
+    UNICODE_STRING name;
+    HANDLE key;
+    UCHAR info[64];
+    ULONG got;
+    NTSTATUS status;
+    InitializeObjectAttributes(&oa, path, OBJ_CASE_INSENSITIVE | OBJ_KERNEL_HANDLE, NULL, NULL);
+    if (!NT_SUCCESS(ZwOpenKey(&key, KEY_QUERY_VALUE, &oa)))
+        return FALSE;
+    RtlInitUnicodeString(&name, L"E2eNoDevice");
+    status = ZwQueryValueKey(key, &name, KeyValuePartialInformation, info, sizeof info, &got);
+    ZwClose(key);
+    return NT_SUCCESS(status);
+}
+
 NTSTATUS WINAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING path)
 {
     PDEVICE_OBJECT dev;
     NTSTATUS status;
-    (void)path;
     KeInitializeSpinLock(&g_lock);
+    if (WithoutDevice(path)) {
+        Log("loaded without its device\n");
+        return STATUS_SUCCESS;
+    }
     RtlInitUnicodeString(&g_deviceName, L"\\Device\\VOREL12");
     RtlInitUnicodeString(&g_linkName, L"\\DosDevices\\VOREL12");
     status = IoCreateDevice(driver, 0, &g_deviceName, FILE_DEVICE_UNKNOWN, 0, FALSE, &dev);
