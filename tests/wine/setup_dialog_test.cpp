@@ -234,24 +234,30 @@ TEST_F(DialogTest, EscapeDoesNothingAndTheCloseBoxEndsWithoutInstalling)
 
 TEST_F(DialogTest, OnNt5TheRestartQuestionAnsweredNoStartsNothing)
 {
-    SetFakeOs(WIN2K);
-    QueueAnswers({ IDNO });
-    std::thread ui([&] {
-        HWND dlg = WaitForDialog(TITLE);
-        if (!dlg)
-            return;
-        SetWindowTextA(GetDlgItem(dlg, IDC_DEST_DIR), (DestTyped() + "\\").c_str());
-        Click(dlg, IDC_OK);
-    });
-    EXPECT_EQ(0, p.Run(""));
-    ui.join();
-    std::vector<std::string> boxes = CallsTo("MessageBoxA");
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(0u, boxes[0].find("MessageBoxA(owner=NULL, \"Setup has finished copying files to your computer."));
-    EXPECT_NE(std::string::npos, boxes[0].find("\\n\\nChoose Yes to restart your computer now or choose No to restart later.\", \"Tandrel Setup\", flags=0x40024)"));
-    EXPECT_TRUE(CallsTo("WinExec").empty());
-    EXPECT_TRUE(CallsTo("ExitWindowsEx").empty());
-    EXPECT_EQ(p.dest + "vorel12a.exe", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+    for (FakeOs os : { WIN2K, WINXP, WIN2003 }) {          // any minor version counts as 5
+        SetFakeOs(os);
+        QueueAnswers({ IDNO });
+        std::thread ui([&] {
+            HWND dlg = WaitForDialog(TITLE);
+            if (!dlg)
+                return;
+            SetWindowTextA(GetDlgItem(dlg, IDC_DEST_DIR), (DestTyped() + "\\").c_str());
+            Click(dlg, IDC_OK);
+        });
+        EXPECT_EQ(0, p.Run(""));
+        ui.join();
+        std::vector<std::string> boxes = CallsTo("MessageBoxA");
+        ASSERT_EQ(1u, boxes.size()) << os.minor;
+        EXPECT_EQ(0u, boxes[0].find("MessageBoxA(owner=NULL, \"Setup has finished copying files to your computer."));
+        EXPECT_NE(std::string::npos, boxes[0].find("\\n\\nChoose Yes to restart your computer now or choose No to restart later.\", \"Tandrel Setup\", flags=0x40024)"));
+        EXPECT_TRUE(CallsTo("WinExec").empty()) << os.minor;
+        EXPECT_TRUE(CallsTo("ExitWindowsEx").empty());
+        EXPECT_EQ(p.dest + "vorel12a.exe", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+        RemoveFootprint(p.dest);
+        DestroyWindow(FindWindowA(SZ_SETUP_CLASS, NULL));     // the dialog mode leaves it for the exit
+        UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
+        Calls().clear();
+    }
 }
 
 TEST_F(DialogTest, OnNt5YesRestartsWithEwxReboot)

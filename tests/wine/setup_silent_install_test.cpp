@@ -71,12 +71,16 @@ TEST(SilentInstall, NineXHasNoDriverFileAndNeverOpensTheServiceManager)
 
 TEST(SilentInstall, Nt5NeitherStartsTheAgentNorAsksToRestart)
 {
-    Package p(WIN2K);
-    EXPECT_EQ(0, p.Silent());
-    ExpectCommonFootprint(p);
-    EXPECT_TRUE(QueryDriverService().exists);
-    EXPECT_TRUE(CallsTo("WinExec").empty());
-    EXPECT_TRUE(CallsTo("ExitWindowsEx").empty());
+    for (FakeOs os : { WIN2K, WINXP, WIN2003 }) {          // any minor version counts as 5
+        Package p(os);
+        EXPECT_EQ(0, p.Silent());
+        ExpectCommonFootprint(p);
+        EXPECT_TRUE(QueryDriverService().exists);
+        EXPECT_TRUE(CallsTo("WinExec").empty()) << os.minor;
+        EXPECT_TRUE(CallsTo("ExitWindowsEx").empty());
+        UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
+        Calls().clear();
+    }
 }
 
 TEST(SilentInstall, ASecondInstallLeavesOneSetOfEverything)
@@ -117,33 +121,37 @@ ULONGLONG g_freeBytes;
 BOOL WINAPI FakeFreeSpace(LPCSTR root, LPDWORD spc, LPDWORD bps, LPDWORD freeClusters, LPDWORD total)
 {
     Record("GetDiskFreeSpaceA(%s)", Quote(root).c_str());
-    // 64 KiB clusters, so 4 TiB and more fit the 32-bit cluster count.
-    *spc = 128;
+    // 1 KiB clusters, or 64 KiB ones so that 4 TiB and more fit the 32-bit cluster count.
+    DWORD cluster = g_freeBytes >> 32 ? 65536 : 1024;
+    *spc = cluster / 512;
     *bps = 512;
-    *freeClusters = (DWORD)(g_freeBytes / 65536);
+    *freeClusters = (DWORD)(g_freeBytes / cluster);
     *total = 0xFFFFFFFF;
     return TRUE;
 }
 
-TEST(SilentInstall, TooLittleFreeSpaceShowsTheMessageAndInstallsNothing)
+TEST(SilentInstall, FreeSpaceOfExactlyTheNeededSizeInstallsAndOneKLessShowsTheMessage)
 {
-    Package p(NT4);
-    HOOK(GetDiskFreeSpaceA, FakeFreeSpace);
-    g_freeBytes = 65536;               // 64 K free, 13 K needed: enough
-    EXPECT_EQ(0, p.Silent());
-    EXPECT_TRUE(FolderExists(p.dest));
-    RemoveFootprint(p.dest);
-    UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
-    Calls().clear();
-    p.AddFile("Files\\big.bin", 200000);   // now 213 K needed
-    g_freeBytes = 131072;
-    EXPECT_EQ(0, p.Silent());
-    EXPECT_EQ(std::vector<std::string>{ "MessageBoxA(owner=other, \"There are not enough disk space.\", \"Tandrel Setup\", flags=0x30)" },
-              CallsTo("MessageBoxA"));
-    EXPECT_FALSE(FolderExists(p.dest));
-    EXPECT_FALSE(FileExists(SystemDir() + "\\vorel12u.exe"));
-    EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
-    EXPECT_TRUE(CallsTo("WinExec").empty());
+    // 6548, 4096 and 2500 bytes: 6 + 4 + 2 = 12 thousand bytes needed.
+    for (ULONGLONG freeKB : { 12, 11 }) {
+        Package p(NT4);
+        HOOK(GetDiskFreeSpaceA, FakeFreeSpace);
+        g_freeBytes = freeKB * 1024 + 1023;           // the remainder does not count
+        EXPECT_EQ(0, p.Silent());
+        if (freeKB == 12) {
+            ExpectCommonFootprint(p);
+            EXPECT_EQ(1u, CallsTo("WinExec").size());
+        } else {
+            EXPECT_EQ(std::vector<std::string>{ "MessageBoxA(owner=other, \"There are not enough disk space.\", \"Tandrel Setup\", flags=0x30)" },
+                      CallsTo("MessageBoxA"));
+            EXPECT_FALSE(FolderExists(p.dest));
+            EXPECT_FALSE(FileExists(SystemDir() + "\\vorel12u.exe"));
+            EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+            EXPECT_TRUE(CallsTo("WinExec").empty());
+        }
+        UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
+        Calls().clear();
+    }
 }
 
 TEST(SilentInstall, FourTebibytesFreeIsPlentyNotAWrappedSmallFigure)
