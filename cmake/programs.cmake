@@ -3,7 +3,7 @@
 
 set(PROGRAM_FLAGS
     -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
-    -fno-stack-protector -fno-threadsafe-statics -ffunction-sections -fdata-sections
+    -fno-stack-protector -fno-threadsafe-statics -ffunction-sections
     -fno-tree-loop-distribute-patterns
     -Wall -Wextra)
 

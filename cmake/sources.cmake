@@ -7,7 +7,7 @@ set(AGENT_PURE agent/keyrecord.cpp)
 set(AGENT_WIN32 agent/agentmain.cpp agent/mainwindow.cpp agent/trayicon.cpp agent/drivechannel.cpp
     agent/keyreader.cpp agent/power.cpp agent/helpabout.cpp)
 
-set(SETUP_PURE setup/cmdline.cpp setup/sizetext.cpp)
+set(SETUP_PURE setup/cmdline.cpp setup/sizetext.cpp setup/installpaths.cpp)
 set(SETUP_WIN32 setup/setupmain.cpp setup/copyfiles.cpp setup/register.cpp setup/shortcuts.cpp
     setup/chooser.cpp setup/restart.cpp setup/setupdialog.cpp)
 

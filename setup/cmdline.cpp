@@ -32,6 +32,10 @@ int ParseCommandLine(const char* text, char* folder, unsigned cap, int* folderFi
             while (j < len && !(text[j] == ' ' && text[j + 1] == '-'))
                 j++;
             for (unsigned k = i + 2; k < j; k++) {
+                // A quote is never part of a Windows path: launchers put
+                // them around a folder with blanks, or around the whole -d.
+                if (text[k] == '"')
+                    continue;
                 if (used + 1 >= cap) {
                     *folderFits = 0;
                     break;

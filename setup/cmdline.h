@@ -6,9 +6,10 @@
 
 // True when "-h" stands anywhere in a text of two or more characters.
 int HasHelpSwitch(const char* text);
-// Returns 1 when -s is present. Appends the text of every -d to folder (a
-// buffer of cap bytes); *folderFits is 0 when those texts did not fit, and
-// folder is then empty. A text not starting with '-' leaves folder untouched.
+// Returns 1 when -s is present. Appends the text of every -d, without its
+// double quotes, to folder (a buffer of cap bytes); *folderFits is 0 when
+// those texts did not fit, and folder is then empty. A text not starting
+// with '-' leaves folder untouched.
 int ParseCommandLine(const char* text, char* folder, unsigned cap, int* folderFits);
 // The text up to and including its first backslash, or the whole text.
 int DriveRoot(const char* text, char* root, unsigned cap);

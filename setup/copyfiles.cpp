@@ -3,6 +3,7 @@
 #include "setup.h"
 #include <commctrl.h>
 #include "footprint.h"
+#include "installpaths.h"
 #include "resource.h"
 #include "sizetext.h"
 #include "text.h"
@@ -13,7 +14,7 @@
 #define CREATE_DIR_SIZE   200
 #define PARENT_DIR_SIZE   180
 #define STATUS_SIZE       200
-#define COPY_ARG_SIZE     100
+#define COPY_ARG_SIZE     STEP_PATH_SIZE
 #define SCRATCH_SIZE      200
 
 char SourceText[SOURCE_TEXT_SIZE];
@@ -82,7 +83,8 @@ DWORD TreeSize(const char* folder)
 static DWORD SourceTreeSize(const char* name)
 {
     char scratch[SCRATCH_SIZE];
-    if (!TextJoin(scratch, sizeof scratch, SourceDir, name))
+    // Without setup's own folder the name alone would be the current directory's.
+    if (!SourceDir[0] || !TextJoin(scratch, sizeof scratch, SourceDir, name))
         return 0;
     return TreeSize(scratch);
 }

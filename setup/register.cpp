@@ -2,12 +2,13 @@
 // entry, the kernel service and the agent's first start.
 #include "setup.h"
 #include "footprint.h"
+#include "installpaths.h"
 #include "platform.h"
 #include "registry.h"
 #include "resource.h"
 #include "text.h"
 
-#define PATH_SIZE         100
+#define PATH_SIZE         STEP_PATH_SIZE
 #define SERVICE_PATH_SIZE 200
 
 // A system folder into buf, or 0 when it is unreadable or does not fit.

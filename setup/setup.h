@@ -36,8 +36,6 @@ int RunSilentSetup(const char* folder, int folderFits);
 void InstallFiles();
 // Registration and shortcuts: the steps after it.
 void InstallRegistration();
-// Whether DestDir fits the destination's documented capacity.
-int DestinationFits();
 
 // copyfiles.cpp
 void ResetProgress();

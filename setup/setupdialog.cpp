@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include "cmdline.h"
 #include "footprint.h"
+#include "installpaths.h"
 #include "resource.h"
 #include "sizetext.h"
 #include "text.h"
@@ -55,9 +56,10 @@ static INT_PTR OkSequence(HWND dlg)
     char text[TEXT_SIZE + 1];
     TextZero(text, sizeof text);
     GetDlgItemTextA(dlg, IDC_DEST_DIR, text, TEXT_SIZE);
-    // An empty folder, or one longer than the destination can hold, is no
-    // destination to install into.
-    if (!text[0] || !TextEnsureBackslash(text, sizeof text) || TextLength(text) >= DEST_TEXT_SIZE) {
+    // An empty folder, or one that would leave half an installation behind,
+    // is no destination to install into; nor is any folder when setup's own
+    // did not fit its buffer.
+    if (!TextEnsureBackslash(text, sizeof text) || !InstallFoldersFit(SourceDir, text)) {
         Box(dlg, IDS_BAD_DESTINATION, SZ_CHOOSE_CAPTION, MB_ICONEXCLAMATION);
         return FALSE;
     }

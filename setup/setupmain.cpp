@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include "cmdline.h"
 #include "footprint.h"
+#include "installpaths.h"
 #include "window.h"
 #include "platform.h"
 #include "resource.h"
@@ -25,8 +26,8 @@ int GetModuleFolder(char* target, unsigned cap)
     DWORD n = GetModuleFileNameA(g_instance, module, sizeof module);
     if (n == 0)
         return 0;
-    // A truncated name is no folder: the target is left empty, so every
-    // source path built from it is refused as too long for its buffers.
+    // A truncated name is no folder: the target is left empty, and the
+    // callers neither install nor open help from anywhere else.
     if (n >= sizeof module) {
         TextCopy(target, cap, "");
         return 0;
@@ -54,11 +55,6 @@ unsigned long FreeKBOfDestination()
     return SaturatedKB(GetFreeDiskBytes(root));
 }
 
-int DestinationFits()
-{
-    return DestDir[0] && TextLength(DestDir) < DEST_TEXT_SIZE;
-}
-
 void InstallFiles()
 {
     CopySourceFiles();
@@ -74,15 +70,14 @@ void InstallRegistration()
 
 int RunSilentSetup(const char* folder, int folderFits)
 {
-    GetModuleFolder(SourceDir, sizeof SourceDir);
+    // Nothing is installed, as silently as any other failed step, from a
+    // folder that is not setup's own or into one that would leave half an
+    // installation behind.
+    if (!GetModuleFolder(SourceDir, sizeof SourceDir) || !folderFits)
+        return 1;
     TextCopy(SourceText, sizeof SourceText, SourceDir);
-    if (!folder[0])
-        TextCopy(DestDir, sizeof DestDir, SZ_DEFAULT_DEST);
-    else if (!folderFits || !TextCopy(DestDir, sizeof DestDir, folder) || !TextEnsureBackslash(DestDir, sizeof DestDir))
-        DestDir[0] = 0;
-    // A folder that does not fit is not installed into, as silently as any
-    // other failed step.
-    if (!DestinationFits())
+    if (!TextCopy(DestDir, sizeof DestDir, folder[0] ? folder : SZ_DEFAULT_DEST) ||
+        !TextEnsureBackslash(DestDir, sizeof DestDir) || !InstallFoldersFit(SourceDir, DestDir))
         return 1;
     TextCopy(DestText, sizeof DestText, DestDir);
     unsigned long free = FreeKBOfDestination();
@@ -100,9 +95,8 @@ static LRESULT SelectMode(HWND hwnd, const char* cmdline)
 {
     if (HasHelpSwitch(cmdline)) {
         char page[SOURCE_DIR_SIZE];
-        TextZero(page, sizeof page);
-        GetModuleFolder(page, sizeof page);
-        if (TextAppend(page, sizeof page, SZ_SRC_HELP))
+        // Only the page beside setup itself, never one found elsewhere.
+        if (GetModuleFolder(page, sizeof page) && TextAppend(page, sizeof page, SZ_SRC_HELP))
             ShellExecuteA(NULL, "open", page, NULL, NULL, SW_SHOWNORMAL);
         DestroyWindow(hwnd);
         return 1;

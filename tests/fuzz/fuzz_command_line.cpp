@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 #include "cmdline.h"
+#include "installpaths.h"
+#include "text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -21,6 +23,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         assert(memchr(folder, 0, FOLDER_ARG_SIZE));           // always terminated within the buffer
     if (!fits)
         assert(folder[0] == 0);                               // nothing truncated survives
+    if (silent && fits) {
+        assert(!strchr(folder, '"'));                         // a quote never reaches a path
+        char dest[200];
+        if (TextCopy(dest, sizeof dest, folder) && TextEnsureBackslash(dest, sizeof dest) &&
+            InstallFoldersFit("C:\\Package\\", dest)) {
+            char run[STEP_PATH_SIZE];                         // what the check promises the steps
+            assert(TextJoin(run, sizeof run, dest, "vorel12a.exe"));
+            assert(!strpbrk(dest, "<>|*?") && (dest[1] == ':' || (dest[0] == '\\' && dest[1] == '\\')));
+        }
+    }
     char* root = new char[80];
     if (DriveRoot(text.data(), root, 80))
         assert(strncmp(root, text.data(), strlen(root)) == 0);  // a prefix of the text

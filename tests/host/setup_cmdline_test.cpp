@@ -55,6 +55,18 @@ TEST(ParseCommandLine, BlanksInsideTheFolderStayAndALeadingBlankIsKept)
     EXPECT_EQ("D:\\a ", Parse("-dD:\\a  -s").folder);
 }
 
+TEST(ParseCommandLine, QuotesAroundTheFolderOrTheWholeOptionAreDropped)
+{
+    for (const char* line : { "-s -d\"C:\\My Tools\"", "-s \"-dC:\\My Tools\"", "-s -dC:\\My\" Tools\"\"" }) {
+        Parsed p = Parse(line);
+        EXPECT_EQ(1, p.silent) << line;
+        EXPECT_EQ("C:\\My Tools", p.folder) << line;
+    }
+    // Still only a line that begins with '-' has options.
+    EXPECT_EQ("untouched", Parse("\"-s\" -dC:\\x").folder);
+    EXPECT_EQ(0, Parse("\"-s\" -dC:\\x").silent);
+}
+
 TEST(ParseCommandLine, MinusDInsideTheFolderIsNoOption)
 {
     Parsed p = Parse("-s -dD:\\x-data");
@@ -97,6 +109,8 @@ TEST(ParseCommandLine, FolderTextOf179FitsAnd180DoesNot)
     EXPECT_EQ(0, p.fits);
     EXPECT_EQ("", p.folder);
     EXPECT_EQ(1, p.silent);
+    // Dropped quotes take no room.
+    EXPECT_EQ(1, Parse(("-s -d\"" + std::string(179, 'f') + "\"").c_str()).fits);
 }
 
 TEST(DriveRoot, UpToTheFirstBackslashOrTheWholeText)

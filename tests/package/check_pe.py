@@ -6,7 +6,8 @@ usage: check_pe.py PROGRAM FILE IMPORTS_LIST
 Fails when the file is not PE32 for i386, its subsystem or OS version is not
 4.0, it imports from a DLL outside the allowed eight or a function outside
 the program's list, or a resource the program must carry is missing or
-differs from its documented text.
+differs from its documented text, or a dialog template differs control by
+control from its documented form.
 """
 import struct
 import sys
@@ -15,10 +16,85 @@ ALLOWED_DLLS = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "ADVAPI32.DLL", "SHEL
                 "OLE32.DLL", "COMCTL32.DLL", "COMDLG32.DLL"}
 RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION = 3, 5, 6, 14, 16
 
+WS_POPUP, WS_CHILD, WS_VISIBLE, WS_CAPTION = 0x80000000, 0x40000000, 0x10000000, 0x00C00000
+WS_BORDER, WS_VSCROLL, WS_SYSMENU, WS_GROUP, WS_TABSTOP = 0x00800000, 0x00200000, 0x00080000, 0x00020000, 0x00010000
+DS_SETFONT, DS_MODALFRAME, DS_SETFOREGROUND, DS_CENTER = 0x40, 0x80, 0x200, 0x800
+BS_PUSHBUTTON, BS_DEFPUSHBUTTON, BS_GROUPBOX = 0, 1, 7
+SS_LEFT = 0
+ES_AUTOHSCROLL, ES_READONLY = 0x80, 0x800
+LBS_NOTIFY, LBS_SORT, LBS_OWNERDRAWVARIABLE, LBS_HASSTRINGS = 0x1, 0x2, 0x20, 0x40
+LBS_NOINTEGRALHEIGHT, LBS_DISABLENOSCROLL = 0x100, 0x1000
+CBS_DROPDOWNLIST, CBS_OWNERDRAWFIXED, CBS_AUTOHSCROLL, CBS_SORT, CBS_HASSTRINGS = 0x3, 0x10, 0x40, 0x100, 0x200
+# Atoms of the predefined control classes in a template
+CLASS_ATOMS = {0x80: "BUTTON", 0x81: "EDIT", 0x82: "STATIC", 0x83: "LISTBOX", 0x84: "SCROLLBAR", 0x85: "COMBOBOX"}
+
+CHILD = WS_CHILD | WS_VISIBLE
+ANY_TEXT = None          # a text the documentation leaves to us
+
+# The documented templates: caption, style, font, size, then every control in
+# template order as (id, class, text, style, (x, y, cx, cy)).
+SETUP_DIALOG = {
+    "caption": "Ossivane Multimedia Keyboard Driver Setup",
+    "style": WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_SETFONT,
+    "font": (10, "Arial"), "size": (244, 187),
+    "controls": [
+        (1001, "BUTTON", "&OK", CHILD | BS_DEFPUSHBUTTON | WS_TABSTOP, (49, 161, 50, 14)),
+        (1002, "msctls_progress32", "Progress1", CHILD | WS_BORDER | WS_GROUP, (23, 134, 198, 13)),
+        (-1, "BUTTON", "Source Directory", CHILD | BS_GROUPBOX, (15, 8, 215, 35)),
+        (-1, "BUTTON", "Destination Directory", CHILD | BS_GROUPBOX, (15, 52, 215, 61)),
+        (-1, "STATIC", "Available space for destination drive:", CHILD | SS_LEFT | WS_GROUP, (23, 66, 127, 8)),
+        (-1, "STATIC", "Space needed:", CHILD | SS_LEFT | WS_GROUP, (23, 77, 59, 8)),
+        (1013, "STATIC", "Static", CHILD | SS_LEFT | WS_GROUP, (90, 77, 81, 8)),
+        (1012, "STATIC", "Static", CHILD | SS_LEFT | WS_GROUP, (155, 66, 72, 8)),
+        (1010, "EDIT", "", CHILD | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, (23, 90, 149, 14)),
+        (1011, "BUTTON", "C&hange... ", CHILD | BS_PUSHBUTTON | WS_TABSTOP, (176, 90, 46, 14)),
+        (1014, "EDIT", "", CHILD | WS_BORDER | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, (23, 21, 198, 14)),
+        (1015, "BUTTON", "&Cancel", CHILD | BS_PUSHBUTTON | WS_TABSTOP, (144, 161, 50, 14)),
+        (1016, "BUTTON", "Setup progress", CHILD | BS_GROUPBOX, (14, 122, 215, 32)),
+    ],
+}
+
+# The file list (1120) and the file-type field (1136) are there for the
+# open-file dialog's sake and never visible.
+CHOOSER_DIALOG = {
+    "caption": "Choose Directory",
+    "style": WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_SETFONT,
+    "font": (10, "System"), "size": (174, 163),
+    "controls": [
+        (1, "BUTTON", "&OK", CHILD | BS_DEFPUSHBUTTON | WS_TABSTOP, (120, 59, 40, 14)),
+        (2, "BUTTON", "&Cancel", CHILD | BS_PUSHBUTTON | WS_TABSTOP, (120, 102, 40, 14)),
+        (-1, "STATIC", "Path:", CHILD | SS_LEFT | WS_GROUP, (14, 16, 40, 8)),
+        (-1, "STATIC", "Directory:", CHILD | SS_LEFT | WS_GROUP, (14, 46, 46, 8)),
+        (1121, "LISTBOX", "", CHILD | LBS_NOTIFY | LBS_SORT | LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS |
+         LBS_DISABLENOSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP, (14, 59, 92, 58)),
+        (1091, "STATIC", "Drives:", CHILD | SS_LEFT | WS_GROUP, (14, 121, 54, 8)),
+        (1137, "COMBOBOX", "", CHILD | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_AUTOHSCROLL | CBS_SORT |
+         CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, (14, 133, 89, 30)),
+        (1088, "EDIT", "", CHILD | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, (14, 27, 145, 14)),
+        (1120, "LISTBOX", "", WS_CHILD | LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER |
+         WS_TABSTOP, (139, 134, 28, 22)),
+        (1136, "EDIT", "", WS_CHILD | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, (151, 124, 16, 12)),
+    ],
+}
+
+ABOUT_DIALOG = {
+    "caption": "Tandrel",
+    "style": WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_SETFOREGROUND | DS_MODALFRAME | DS_SETFONT,
+    "font": (10, "Arial"), "size": (191, 106),
+    "controls": [
+        (-1, "BUTTON", "Tandrel", CHILD | BS_GROUPBOX, (7, 7, 175, 70)),
+        (-1, "STATIC", "Tandrel Driver.", CHILD | WS_GROUP | SS_LEFT, (20, 20, 159, 10)),
+        (-1, "STATIC", "Version V2.01", CHILD | WS_GROUP | SS_LEFT, (20, 33, 159, 10)),
+        (-1, "STATIC", ANY_TEXT, CHILD | WS_GROUP | SS_LEFT, (20, 46, 159, 10)),
+        (-1, "STATIC", ANY_TEXT, CHILD | WS_GROUP | SS_LEFT, (20, 60, 159, 10)),
+        (1023, "BUTTON", "&OK", CHILD | WS_TABSTOP | BS_PUSHBUTTON, (73, 83, 41, 14)),
+    ],
+}
+
 # What each program must carry: dialogs, icon groups, and string-table texts.
 REQUIRED = {
     "setup": {
-        "dialogs": [101, 105], "icons": [104],
+        "dialogs": {101: SETUP_DIALOG, 105: CHOOSER_DIALOG}, "icons": [104],
         "strings": {
             4: "Tandrel (V2.01)",
             7: "Please enter the correct destination directory.",
@@ -28,7 +104,7 @@ REQUIRED = {
         },
     },
     "vorel12a": {
-        "dialogs": [113], "icons": [102],
+        "dialogs": {113: ABOUT_DIALOG}, "icons": [102],
         "strings": {
             1: "Do you want to power off your computer?",
             3: "Can not open kernel service file.",
@@ -36,7 +112,7 @@ REQUIRED = {
         },
     },
     "vorel12u": {
-        "dialogs": [], "icons": [101],
+        "dialogs": {}, "icons": [101],
         "strings": {
             1: "Do you really want to uninstall this program.",
             2: "This program has been uninstalled successfully.",
@@ -135,6 +211,78 @@ def strings_of(res):
     return out
 
 
+class Template:
+    """A DLGTEMPLATE (the classic form that DIALOG statements produce)."""
+
+    def __init__(self, data):
+        self.data = data
+        self.style, self.ex_style, count, x, y, cx, cy = struct.unpack_from("<IIHhhhh", data, 0)
+        self.size = (cx, cy)
+        pos = 18
+        self.menu, pos = self.sz_or_ord(pos)
+        self.window_class, pos = self.sz_or_ord(pos)
+        self.caption, pos = self.sz(pos)
+        self.font = None
+        if self.style & DS_SETFONT:
+            points = struct.unpack_from("<H", data, pos)[0]
+            face, pos = self.sz(pos + 2)
+            self.font = (points, face)
+        self.controls = []
+        for _ in range(count):
+            pos = (pos + 3) & ~3
+            style, ex_style, x, y, cx, cy, cid = struct.unpack_from("<IIhhhhH", data, pos)
+            cls, pos = self.sz_or_ord(pos + 18)
+            text, pos = self.sz_or_ord(pos)
+            extra = struct.unpack_from("<H", data, pos)[0]
+            pos += 2 + extra
+            if isinstance(cls, int):
+                cls = CLASS_ATOMS.get(cls, "#%d" % cls)
+            cid = cid - 0x10000 if cid == 0xFFFF else cid
+            self.controls.append((cid, cls.upper(), text, style, (x, y, cx, cy), ex_style))
+
+    def sz(self, pos):
+        end = pos
+        while self.data[end:end + 2] != b"\0\0":
+            end += 2
+        return self.data[pos:end].decode("utf-16-le"), end + 2
+
+    def sz_or_ord(self, pos):
+        first = struct.unpack_from("<H", self.data, pos)[0]
+        if first == 0xFFFF:
+            return struct.unpack_from("<H", self.data, pos + 2)[0], pos + 4
+        return self.sz(pos)
+
+
+def template_problems(rid, data, want):
+    if struct.unpack_from("<HH", data, 0) == (1, 0xFFFF):
+        return ["dialog %d is an extended template, not the classic one" % rid]
+    t = Template(data)
+    problems = []
+    for what, got, expected in (("caption", t.caption, want["caption"]), ("style", t.style, want["style"]),
+                                ("extended style", t.ex_style, 0), ("font", t.font, want["font"]),
+                                ("size", t.size, want["size"]), ("menu", t.menu, ""), ("class", t.window_class, ""),
+                                ("control count", len(t.controls), len(want["controls"]))):
+        if got != expected:
+            problems.append("dialog %d: %s is %s, not %s" % (rid, what, fmt(got), fmt(expected)))
+    for n, (got, expected) in enumerate(zip(t.controls, want["controls"])):
+        cid, cls, text, style, rect, ex_style = got
+        e_id, e_cls, e_text, e_style, e_rect = expected
+        where = "dialog %d control %d (id %d)" % (rid, n + 1, e_id)
+        for what, g, e in (("id", cid, e_id), ("class", cls, e_cls.upper()), ("style", style, e_style),
+                           ("rectangle", rect, e_rect), ("extended style", ex_style, 0)):
+            if g != e:
+                problems.append("%s: %s is %s, not %s" % (where, what, fmt(g), fmt(e)))
+        if e_text is not ANY_TEXT and text != e_text:
+            problems.append("%s: text is %r, not %r" % (where, text, e_text))
+        if e_text is ANY_TEXT and not text:
+            problems.append("%s: has no text" % where)
+    return problems
+
+
+def fmt(value):
+    return "0x%08X" % value if isinstance(value, int) and value > 0xFFFF else repr(value)
+
+
 def allowed_functions(path, program):
     allowed, section = set(), None
     for line in open(path):
@@ -169,9 +317,11 @@ def check(program, path, imports_list):
             problems.append("imports %s!%s, which is not on the list" % (dll, fn))
     res = pe.resources()
     need = REQUIRED[program]
-    for d in need["dialogs"]:
+    for d, want in need["dialogs"].items():
         if (RT_DIALOG, d) not in res:
             problems.append("dialog %d missing" % d)
+        else:
+            problems += template_problems(d, res[(RT_DIALOG, d)], want)
     for g in need["icons"]:
         grp = res.get((RT_GROUP_ICON, g))
         if grp is None:
@@ -203,7 +353,7 @@ def main():
         print("%s: %s" % (program, p))
     if problems:
         sys.exit(1)
-    print("%s: PE32, GUI 4.0, OS 4.0, imports and resources as required" % program)
+    print("%s: PE32, GUI 4.0, OS 4.0, imports, resources and dialog templates as required" % program)
 
 
 if __name__ == "__main__":

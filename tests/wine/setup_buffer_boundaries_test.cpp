@@ -3,23 +3,31 @@
 
 namespace {
 
-TEST(Boundaries, ACopySourceOf99CharactersIsCopiedFromAndOneOf100IsNot)
+TEST(Boundaries, ASourceFolderOf80InstallsWholeAndOneOf81OrNoneInstallsNothing)
 {
-    // The copy step's source argument, source folder + "Files\", holds 99 characters.
-    for (size_t length : { 99, 100 }) {
+    // The uninstaller and driver copies hold the source folder and
+    // "Uninst\vorel12u.exe" in 100 bytes. 200 stands for a module path that
+    // does not fit setup's 200-byte buffer: then the current directory's
+    // package must not be taken instead.
+    for (size_t length : { 80, 81, 200 }) {
         SetupHarness p(WIN2K);
-        std::string source = p.root.Path() + std::string(length - 6 - p.root.Path().size() - 1, 's') + "\\";
-        ASSERT_EQ(length, source.size() + 6);
+        std::string source = p.root.Path() + std::string((length == 200 ? 80 : length) - p.root.Path().size() - 1, 's') + "\\";
         CreateDirectoryA(source.c_str(), NULL);
         for (const char* d : { "Files", "Kernel", "Uninst" })
             CreateDirectoryA((source + d).c_str(), NULL);
         WriteFileBytes(source + "Files\\vorel12a.exe", 10);
-        FakeModulePath() = source + "setup.exe";
+        WriteFileBytes(source + "Uninst\\vorel12u.exe", 10);
+        FakeModulePath() = length == 200 ? source + std::string(200 - source.size(), 'e') : source + "setup.exe";
+        SetCurrentDirectoryA(source.c_str());
         UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
         EXPECT_EQ(0, p.Run("-s -d" + p.dest));
-        EXPECT_EQ(length == 99, FileExists(p.dest + "vorel12a.exe")) << length;
-        EXPECT_EQ(p.dest + "vorel12a.exe", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));  // later steps ran
+        bool whole = length == 80;
+        EXPECT_EQ(whole, FileExists(p.dest + "vorel12a.exe")) << length;
+        EXPECT_EQ(whole, FileExists(SystemDir() + "\\vorel12u.exe")) << length;
+        EXPECT_EQ(whole ? p.dest + "vorel12a.exe" : "", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE)) << length;
+        EXPECT_EQ(whole ? 3u : 0u, FilesIn(LinkFolder()).size()) << length;
         EXPECT_TRUE(CallsTo("MessageBoxA").empty());
+        SetCurrentDirectoryA("C:\\");
         DeleteTree(source.substr(0, source.size() - 1));
     }
 }

@@ -42,19 +42,21 @@ TEST(ChooserHook, OkTakesThePathBoxWithOneBackslashAndCancelLeavesTheDestination
     }
 }
 
-TEST(ChooserHook, APathWithNoRoomForItsBackslashIsNotTaken)
+TEST(ChooserHook, APathThatDoesNotFitTheShownDestinationIsNotTaken)
 {
-    strcpy(DestDir, "C:\\Tandrel\\");
-    std::string fits = "C:\\" + std::string(195, 'p');       // 198 characters + "\" + NUL = 200
-    {
-        PathBox box(fits.c_str());
+    // The setup dialog shows DestDir through the 128-byte DestText.
+    std::string fits = "C:\\" + std::string(123, 'p');       // 126 characters + "\" + NUL = 128
+    struct {
+        std::string typed;
+        bool taken;
+    } rows[] = { { fits, true }, { fits + "\\", true }, { fits + "p", false }, { fits + "p\\", false },
+                 { fits + std::string(80, 'p'), false } };
+    for (const auto& row : rows) {
+        strcpy(DestDir, "C:\\Tandrel\\");
+        PathBox box(row.typed.c_str());
         ChooserHookProc(box.window, WM_COMMAND, IDOK, 0);
-        EXPECT_EQ(fits + "\\", std::string(DestDir));
+        EXPECT_EQ(row.taken ? fits + "\\" : "C:\\Tandrel\\", std::string(DestDir)) << row.typed.size();
     }
-    strcpy(DestDir, "C:\\Tandrel\\");
-    PathBox box((fits + "p").c_str());
-    ChooserHookProc(box.window, WM_COMMAND, IDOK, 0);
-    EXPECT_STREQ("C:\\Tandrel\\", DestDir);
 }
 
 TEST(ChooserRecord, OldStyleWithTemplateHookAndTheCurrentDirectory)

@@ -138,25 +138,75 @@ TEST_F(DialogTest, ShowsTheFoldersAndSpacesThenInstallsWithProgressAndStartsTheA
     EXPECT_EQ(p.dest + "vorel12a.exe", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
 }
 
-TEST_F(DialogTest, AnEmptyDestinationWarnsAndKeepsTheDialogReady)
+// Types the folder, presses OK, and waits for the box it answers with.
+size_t TypeAndConfirm(HWND dlg, const std::string& folder)
 {
-    std::atomic<bool> enabledAfter{ false };
+    size_t before = CallsTo("MessageBoxA").size();
+    SetWindowTextA(GetDlgItem(dlg, IDC_DEST_DIR), folder.c_str());
+    Click(dlg, IDC_OK);
+    for (int i = 0; i < 300 && CallsTo("MessageBoxA").size() == before; i++)
+        Sleep(10);
+    return CallsTo("MessageBoxA").size() - before;
+}
+
+const char BAD_DESTINATION_BOX[] =
+    "MessageBoxA(owner=other, \"Please enter the correct destination directory.\", \"Choose Directory\", flags=0x30)";
+
+TEST_F(DialogTest, AFolderThatCannotBeInstalledWholeWarnsAndKeepsTheDialogReadyForAnother)
+{
+    std::string base = p.root.Path() + "d";
+    std::string longest = base + std::string(86 - base.size(), 'x');     // 87 with its backslash
+    const std::vector<std::string> refused = { "", longest + "x", base + "Bad?Name", "Tools", base + "\"q\"" };
+    std::vector<bool> readyAfter;
     std::thread ui([&] {
         HWND dlg = WaitForDialog(TITLE);
         if (!dlg)
             return;
-        SetWindowTextA(GetDlgItem(dlg, IDC_DEST_DIR), "");
-        Click(dlg, IDC_OK);
-        Sleep(300);
-        enabledAfter = IsWindowEnabled(GetDlgItem(dlg, IDC_OK)) && IsWindowEnabled(GetDlgItem(dlg, IDC_CANCEL));
+        for (const std::string& folder : refused) {
+            TypeAndConfirm(dlg, folder);
+            readyAfter.push_back(IsWindowVisible(dlg) && IsWindowEnabled(GetDlgItem(dlg, IDC_OK)) &&
+                                 IsWindowEnabled(GetDlgItem(dlg, IDC_CANCEL)));
+        }
+        TypeAndConfirm(dlg, longest);
+    });
+    EXPECT_EQ(0, p.Run(""));
+    ui.join();
+    EXPECT_EQ(std::vector<bool>(refused.size(), true), readyAfter);
+    std::vector<std::string> boxes = CallsTo("MessageBoxA");
+    ASSERT_EQ(refused.size() + 1, boxes.size());
+    for (size_t i = 0; i < refused.size(); i++)
+        EXPECT_EQ(BAD_DESTINATION_BOX, boxes[i]) << refused[i];
+    EXPECT_EQ(0u, boxes.back().find("MessageBoxA(owner=other, \"The setup is completed."));
+    // Only the folder that fits was installed into, and whole.
+    EXPECT_FALSE(FolderExists("C:\\Tandrel"));
+    EXPECT_FALSE(FolderExists(base + "Bad"));
+    EXPECT_EQ(longest + "\\vorel12a.exe", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+    EXPECT_EQ((std::vector<std::string>{ "extra1.bin", "extra2.bin", "vorel12.htm", "vorel12a.exe" }), FilesIn(longest));
+    EXPECT_EQ(3u, FilesIn(LinkFolder()).size());
+    EXPECT_EQ(std::vector<std::string>{ "WinExec(\"\"" + longest + "\\vorel12a.exe\"\", 1) in " + WindowsDir() },
+              CallsTo("WinExec"));
+    DeleteTree(longest);
+}
+
+TEST_F(DialogTest, WithoutItsOwnFolderTheDialogInstallsNothing)
+{
+    // Setup's path does not fit its 200 bytes: the source box stays empty and
+    // OK answers with the destination warning, whatever the folder.
+    FakeModulePath() = p.root.Path() + std::string(200 - p.root.Path().size(), 'm');
+    std::string source = "unread";
+    std::thread ui([&] {
+        HWND dlg = WaitForDialog(TITLE);
+        if (!dlg)
+            return;
+        source = Text(dlg, IDC_SOURCE_DIR);
+        TypeAndConfirm(dlg, DestTyped());
         Click(dlg, IDC_CANCEL);
     });
     EXPECT_EQ(0, p.Run(""));
     ui.join();
-    EXPECT_EQ(std::vector<std::string>{ "MessageBoxA(owner=other, \"Please enter the correct destination directory.\", \"Choose Directory\", flags=0x30)" },
-              CallsTo("MessageBoxA"));
-    EXPECT_TRUE(enabledAfter);
-    EXPECT_FALSE(FolderExists("C:\\Tandrel"));
+    EXPECT_EQ("", source);
+    EXPECT_EQ(std::vector<std::string>{ BAD_DESTINATION_BOX }, CallsTo("MessageBoxA"));
+    EXPECT_FALSE(FolderExists(p.dest));
     EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
     EXPECT_TRUE(CallsTo("WinExec").empty());
 }
@@ -184,24 +234,30 @@ TEST_F(DialogTest, EscapeDoesNothingAndTheCloseBoxEndsWithoutInstalling)
 
 TEST_F(DialogTest, OnNt5TheRestartQuestionAnsweredNoStartsNothing)
 {
-    SetFakeOs(WIN2K);
-    QueueAnswers({ IDNO });
-    std::thread ui([&] {
-        HWND dlg = WaitForDialog(TITLE);
-        if (!dlg)
-            return;
-        SetWindowTextA(GetDlgItem(dlg, IDC_DEST_DIR), (DestTyped() + "\\").c_str());
-        Click(dlg, IDC_OK);
-    });
-    EXPECT_EQ(0, p.Run(""));
-    ui.join();
-    std::vector<std::string> boxes = CallsTo("MessageBoxA");
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(0u, boxes[0].find("MessageBoxA(owner=NULL, \"Setup has finished copying files to your computer."));
-    EXPECT_NE(std::string::npos, boxes[0].find("\\n\\nChoose Yes to restart your computer now or choose No to restart later.\", \"Tandrel Setup\", flags=0x40024)"));
-    EXPECT_TRUE(CallsTo("WinExec").empty());
-    EXPECT_TRUE(CallsTo("ExitWindowsEx").empty());
-    EXPECT_EQ(p.dest + "vorel12a.exe", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+    for (FakeOs os : { WIN2K, WINXP, WIN2003 }) {          // any minor version counts as 5
+        SetFakeOs(os);
+        QueueAnswers({ IDNO });
+        std::thread ui([&] {
+            HWND dlg = WaitForDialog(TITLE);
+            if (!dlg)
+                return;
+            SetWindowTextA(GetDlgItem(dlg, IDC_DEST_DIR), (DestTyped() + "\\").c_str());
+            Click(dlg, IDC_OK);
+        });
+        EXPECT_EQ(0, p.Run(""));
+        ui.join();
+        std::vector<std::string> boxes = CallsTo("MessageBoxA");
+        ASSERT_EQ(1u, boxes.size()) << os.minor;
+        EXPECT_EQ(0u, boxes[0].find("MessageBoxA(owner=NULL, \"Setup has finished copying files to your computer."));
+        EXPECT_NE(std::string::npos, boxes[0].find("\\n\\nChoose Yes to restart your computer now or choose No to restart later.\", \"Tandrel Setup\", flags=0x40024)"));
+        EXPECT_TRUE(CallsTo("WinExec").empty()) << os.minor;
+        EXPECT_TRUE(CallsTo("ExitWindowsEx").empty());
+        EXPECT_EQ(p.dest + "vorel12a.exe", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+        RemoveFootprint(p.dest);
+        DestroyWindow(FindWindowA(SZ_SETUP_CLASS, NULL));     // the dialog mode leaves it for the exit
+        UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
+        Calls().clear();
+    }
 }
 
 TEST_F(DialogTest, OnNt5YesRestartsWithEwxReboot)

@@ -71,12 +71,16 @@ TEST(SilentInstall, NineXHasNoDriverFileAndNeverOpensTheServiceManager)
 
 TEST(SilentInstall, Nt5NeitherStartsTheAgentNorAsksToRestart)
 {
-    Package p(WIN2K);
-    EXPECT_EQ(0, p.Silent());
-    ExpectCommonFootprint(p);
-    EXPECT_TRUE(QueryDriverService().exists);
-    EXPECT_TRUE(CallsTo("WinExec").empty());
-    EXPECT_TRUE(CallsTo("ExitWindowsEx").empty());
+    for (FakeOs os : { WIN2K, WINXP, WIN2003 }) {          // any minor version counts as 5
+        Package p(os);
+        EXPECT_EQ(0, p.Silent());
+        ExpectCommonFootprint(p);
+        EXPECT_TRUE(QueryDriverService().exists);
+        EXPECT_TRUE(CallsTo("WinExec").empty()) << os.minor;
+        EXPECT_TRUE(CallsTo("ExitWindowsEx").empty());
+        UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
+        Calls().clear();
+    }
 }
 
 TEST(SilentInstall, ASecondInstallLeavesOneSetOfEverything)
@@ -117,33 +121,37 @@ ULONGLONG g_freeBytes;
 BOOL WINAPI FakeFreeSpace(LPCSTR root, LPDWORD spc, LPDWORD bps, LPDWORD freeClusters, LPDWORD total)
 {
     Record("GetDiskFreeSpaceA(%s)", Quote(root).c_str());
-    // 64 KiB clusters, so 4 TiB and more fit the 32-bit cluster count.
-    *spc = 128;
+    // 1 KiB clusters, or 64 KiB ones so that 4 TiB and more fit the 32-bit cluster count.
+    DWORD cluster = g_freeBytes >> 32 ? 65536 : 1024;
+    *spc = cluster / 512;
     *bps = 512;
-    *freeClusters = (DWORD)(g_freeBytes / 65536);
+    *freeClusters = (DWORD)(g_freeBytes / cluster);
     *total = 0xFFFFFFFF;
     return TRUE;
 }
 
-TEST(SilentInstall, TooLittleFreeSpaceShowsTheMessageAndInstallsNothing)
+TEST(SilentInstall, FreeSpaceOfExactlyTheNeededSizeInstallsAndOneKLessShowsTheMessage)
 {
-    Package p(NT4);
-    HOOK(GetDiskFreeSpaceA, FakeFreeSpace);
-    g_freeBytes = 65536;               // 64 K free, 13 K needed: enough
-    EXPECT_EQ(0, p.Silent());
-    EXPECT_TRUE(FolderExists(p.dest));
-    RemoveFootprint(p.dest);
-    UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
-    Calls().clear();
-    p.AddFile("Files\\big.bin", 200000);   // now 213 K needed
-    g_freeBytes = 131072;
-    EXPECT_EQ(0, p.Silent());
-    EXPECT_EQ(std::vector<std::string>{ "MessageBoxA(owner=other, \"There are not enough disk space.\", \"Tandrel Setup\", flags=0x30)" },
-              CallsTo("MessageBoxA"));
-    EXPECT_FALSE(FolderExists(p.dest));
-    EXPECT_FALSE(FileExists(SystemDir() + "\\vorel12u.exe"));
-    EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
-    EXPECT_TRUE(CallsTo("WinExec").empty());
+    // 6548, 4096 and 2500 bytes: 6 + 4 + 2 = 12 thousand bytes needed.
+    for (ULONGLONG freeKB : { 12, 11 }) {
+        Package p(NT4);
+        HOOK(GetDiskFreeSpaceA, FakeFreeSpace);
+        g_freeBytes = freeKB * 1024 + 1023;           // the remainder does not count
+        EXPECT_EQ(0, p.Silent());
+        if (freeKB == 12) {
+            ExpectCommonFootprint(p);
+            EXPECT_EQ(1u, CallsTo("WinExec").size());
+        } else {
+            EXPECT_EQ(std::vector<std::string>{ "MessageBoxA(owner=other, \"There are not enough disk space.\", \"Tandrel Setup\", flags=0x30)" },
+                      CallsTo("MessageBoxA"));
+            EXPECT_FALSE(FolderExists(p.dest));
+            EXPECT_FALSE(FileExists(SystemDir() + "\\vorel12u.exe"));
+            EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+            EXPECT_TRUE(CallsTo("WinExec").empty());
+        }
+        UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
+        Calls().clear();
+    }
 }
 
 TEST(SilentInstall, FourTebibytesFreeIsPlentyNotAWrappedSmallFigure)
@@ -161,34 +169,57 @@ TEST(SilentInstall, FourTebibytesFreeIsPlentyNotAWrappedSmallFigure)
 TEST(SilentInstall, ARejectedDriveRootCountsAsNoSpace)
 {
     Package p(NT4);
-    EXPECT_EQ(0, p.Run("-s -d Q:\\Tools"));     // the root is " Q:\", which the system rejects
+    EXPECT_EQ(0, p.Run("-s -dQ:\\Tools"));      // no drive Q: in the prefix
     EXPECT_EQ(1u, CallsTo("MessageBoxA(owner=other, \"There are not enough disk space.\"").size());
     EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
 }
 
-TEST(SilentInstall, ADestinationTooLongForItsBufferIsNotInstalledInto)
+TEST(SilentInstall, AFolderThatWouldLeaveHalfAnInstallationInstallsNothingAtAll)
 {
     Package p(NT4);
-    // 127 characters with the backslash is the most the destination holds.
     std::string base = p.root.Path() + "d";
-    std::string longest = base + std::string(126 - base.size(), 'x');
-    p.dest = longest + "\\";
-    ASSERT_EQ(127u, p.dest.size());
-    EXPECT_EQ(0, p.Run("-s -d" + longest));
-    // Too long for the 100-byte copy and Run value buffers: those steps are
-    // skipped, the ones with room (links point at 180-byte slots) still run.
-    EXPECT_FALSE(FolderExists(p.dest));
-    EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
-    EXPECT_TRUE(FileExists(SystemDir() + "\\vorel12u.exe"));
-    EXPECT_TRUE(CallsTo("MessageBoxA").empty());
-    RemoveFootprint("");
-    UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
-    Calls().clear();
-    EXPECT_EQ(0, p.Run("-s -d" + longest + "x"));        // 128: nothing at all
-    EXPECT_FALSE(FileExists(SystemDir() + "\\vorel12u.exe"));
-    EXPECT_TRUE(FilesIn(LinkFolder()).empty());
-    EXPECT_TRUE(CallsTo("MessageBoxA").empty());
-    EXPECT_TRUE(CallsTo("WinExec").empty());
+    std::string tooLong = base + std::string(87 - base.size(), 'x');      // 88 with its backslash
+    std::string over = base + std::string(180 - base.size(), 'y');        // a -d text of 180
+    struct Row {
+        std::string line, folder;
+    } rows[] = {
+        { "-s -d" + tooLong, tooLong },                      // no room for the Run value
+        { "-s -d" + base + "Bad?Name", base + "Bad" },
+        { "-s -d" + base + "Blank  -s", base + "Blank" },     // "Blank " loses its blank when created
+        { "-s -d" + over, over.substr(0, 120) },
+        { "-s -d " + base, base },                            // a leading blank: no absolute folder
+    };
+    for (const Row& row : rows) {
+        UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
+        Calls().clear();
+        EXPECT_EQ(0, p.Run(row.line));
+        EXPECT_FALSE(FolderExists(row.folder)) << row.line;
+        EXPECT_FALSE(FolderExists("C:\\Tandrel")) << row.line;
+        EXPECT_FALSE(FileExists(SystemDir() + "\\vorel12u.exe")) << row.line;
+        EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE)) << row.line;
+        EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_DISPLAY_NAME)) << row.line;
+        EXPECT_FALSE(QueryDriverService().exists) << row.line;
+        EXPECT_TRUE(FilesIn(LinkFolder()).empty()) << row.line;
+        EXPECT_TRUE(CallsTo("WinExec").empty()) << row.line;
+        EXPECT_TRUE(CallsTo("MessageBoxA").empty()) << row.line;
+    }
+}
+
+TEST(SilentInstall, TheLongestFolderAndTheQuotedFormsInstallWhole)
+{
+    Package p(NT4);
+    std::string base = p.root.Path() + "My Tools ";
+    std::string longest = base + std::string(86 - base.size(), 'x');      // 87 with its backslash
+    for (const std::string& line : { "-s -d" + longest, "-s -d\"" + longest + "\"", "-s \"-d" + longest + "\"" }) {
+        p.dest = longest + "\\";
+        UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
+        Calls().clear();
+        EXPECT_EQ(0, p.Run(line));
+        ExpectCommonFootprint(p);
+        EXPECT_EQ(std::vector<std::string>{ "WinExec(\"\"" + p.dest + "vorel12a.exe\"\", 1) in " + WindowsDir() },
+                  CallsTo("WinExec")) << line;
+        RemoveFootprint(p.dest);
+    }
 }
 
 TEST(HelpMode, OpensTheSourcePackagesPageAndInstallsNothing)
@@ -205,6 +236,12 @@ TEST(HelpMode, OpensTheSourcePackagesPageAndInstallsNothing)
     EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
     EXPECT_FALSE(FolderExists("C:\\my-home"));
     EXPECT_TRUE(CallsTo("MessageBoxA").empty());
+    // Setup's own path does not fit its 200 bytes: no page from anywhere else.
+    FakeModulePath() = p.root.Path() + std::string(200 - p.root.Path().size(), 'm');
+    UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
+    Calls().clear();
+    EXPECT_EQ(0, p.Run("-h"));
+    EXPECT_TRUE(CallsTo("ShellExecuteA").empty());
 }
 
 }  // namespace

@@ -12,6 +12,7 @@ inline constexpr FakeOs WIN98 = { VER_PLATFORM_WIN32_WINDOWS, 4, 10 };
 inline constexpr FakeOs NT4 = { VER_PLATFORM_WIN32_NT, 4, 0 };
 inline constexpr FakeOs WIN2K = { VER_PLATFORM_WIN32_NT, 5, 0 };
 inline constexpr FakeOs WINXP = { VER_PLATFORM_WIN32_NT, 5, 1 };
+inline constexpr FakeOs WIN2003 = { VER_PLATFORM_WIN32_NT, 5, 2 };
 inline constexpr FakeOs WIN7 = { VER_PLATFORM_WIN32_NT, 6, 1 };
 
 void SetFakeOs(FakeOs os);
