@@ -112,7 +112,8 @@ void DeleteVorel12Folder()
         return;
     for (int i = 0; i < 8 && VOREL12_FILES[i]; i++) {
         char path[TEXT_PATH_SIZE];
-        if (!TextJoin(path, sizeof path, folder, VOREL12_FILES[i]))
+        // The folder ends in a backslash: the name goes on bare.
+        if (!TextCopy(path, sizeof path, folder) || !TextAppend(path, sizeof path, VOREL12_FILES[i]))
             continue;
         // Attributes are left alone here: a read-only file stays.
         DeleteFileA(path);
