@@ -50,6 +50,19 @@ static int Folder(UINT(WINAPI* get)(LPSTR, UINT), char* buf, UINT size)
     return n > 0 && n < size;
 }
 
+// The folder's full path into out, when clearing it can only reach the
+// package's own files. Every comparison is made on the resolved path, so
+// that slashes, doubled backslashes, "." and ".." parts cannot hide a folder.
+static int ResolveFolderToClear(const char* folder, char* out, DWORD cap)
+{
+    char windows[TEXT_PATH_SIZE];
+    char system[TEXT_PATH_SIZE];
+    LPSTR name;
+    DWORD n = GetFullPathNameA(folder, cap, out, &name);
+    return n > 0 && n < cap && Folder(GetWindowsDirectoryA, windows, sizeof windows) &&
+           Folder(GetSystemDirectoryA, system, sizeof system) && IsFolderSafeToClear(folder, out, windows, system);
+}
+
 void ClearDestinationFolder()
 {
     HKEY key;
@@ -59,25 +72,21 @@ void ClearDestinationFolder()
     TextZero(value, sizeof value);
     int read = ReadRegValue(key, SZ_RUN_VALUE, value, sizeof value);
     RegCloseKey(key);
+    // The resolved folder replaces the value, which is not needed again. An
+    // install with -dC:\ points the value at a root, which is refused.
     char folder[RUN_VALUE_SIZE];
-    if (!read || !FolderFromRunValue(value, folder, sizeof folder))
-        return;
-    // Never a root, the Windows folder or the system folder: setup installed
-    // nothing of its own there (an install with -dC:\ points the value there).
-    char windows[TEXT_PATH_SIZE];
-    char system[TEXT_PATH_SIZE];
-    if (!Folder(GetWindowsDirectoryA, windows, sizeof windows) || !Folder(GetSystemDirectoryA, system, sizeof system))
-        return;
-    if (IsFolderSafeToClear(folder, windows, system))
-        ClearFolder(folder);
+    if (read && FolderFromRunValue(value, folder, sizeof folder) && ResolveFolderToClear(folder, value, sizeof value))
+        ClearFolder(value);
 }
 
 void ClearStartMenuFolder()
 {
     char path[TEXT_PATH_SIZE];
+    char resolved[TEXT_PATH_SIZE];
     TextZero(path, sizeof path);
-    if (ReadProgramsFolder(path, sizeof path) && TextAppend(path, sizeof path, "\\") && TextAppend(path, sizeof path, SZ_MENU_FOLDER))
-        ClearFolder(path);
+    if (ReadProgramsFolder(path, sizeof path) && TextAppend(path, sizeof path, "\\") &&
+        TextAppend(path, sizeof path, SZ_MENU_FOLDER) && ResolveFolderToClear(path, resolved, sizeof resolved))
+        ClearFolder(resolved);
 }
 
 void DeleteRegistryEntries()
@@ -112,7 +121,8 @@ void DeleteVorel12Folder()
         return;
     for (int i = 0; i < 8 && VOREL12_FILES[i]; i++) {
         char path[TEXT_PATH_SIZE];
-        if (!TextJoin(path, sizeof path, folder, VOREL12_FILES[i]))
+        // The folder ends in a backslash: the name goes on bare.
+        if (!TextCopy(path, sizeof path, folder) || !TextAppend(path, sizeof path, VOREL12_FILES[i]))
             continue;
         // Attributes are left alone here: a read-only file stays.
         DeleteFileA(path);

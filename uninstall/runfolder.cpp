@@ -2,8 +2,24 @@
 #include "footprint.h"
 #include "text.h"
 
+static char Lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
+}
+
+// The first n characters alike without regard to ASCII case; both texts are
+// at least n characters long.
+static int SameStart(const char* a, const char* b, unsigned n)
+{
+    for (unsigned i = 0; i < n; i++)
+        if (Lower(a[i]) != Lower(b[i]))
+            return 0;
+    return 1;
+}
+
 int FolderFromRunValue(const char* value, char* folder, unsigned cap)
 {
+    const unsigned name = sizeof SZ_AGENT_EXE - 1;
     unsigned n = TextLength(value);
     unsigned cut = 0;
     for (unsigned i = n; i > 1; i--) {
@@ -12,7 +28,9 @@ int FolderFromRunValue(const char* value, char* folder, unsigned cap)
             break;
         }
     }
-    if (cut == 0) {
+    // Setup writes the agent's path; any other program's path would name
+    // that program's folder.
+    if (cut == 0 || n - cut != name || !SameStart(value + cut, SZ_AGENT_EXE, name)) {
         if (cap)
             folder[0] = 0;
         return 0;
@@ -20,34 +38,31 @@ int FolderFromRunValue(const char* value, char* folder, unsigned cap)
     return TextCopyPrefix(folder, cap, value, cut);
 }
 
-static char Lower(char c)
+static int IsSlash(char c)
 {
-    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
+    return c == '\\' || c == '/';
 }
 
-// Equal without regard to ASCII case or one trailing backslash on either side.
-static int SameFolder(const char* a, const char* b)
+// "X:\..." or "\\server\...", with either slash; "\\.\" and "\\?\" are
+// device paths and not folders of a drive.
+static int IsFullPath(const char* p)
 {
-    unsigned la = TextLength(a), lb = TextLength(b);
-    if (la && a[la - 1] == '\\')
-        la--;
-    if (lb && b[lb - 1] == '\\')
-        lb--;
-    if (la != lb)
-        return 0;
-    for (unsigned i = 0; i < la; i++)
-        if (Lower(a[i]) != Lower(b[i]))
-            return 0;
-    return 1;
+    if ((unsigned)((p[0] | 0x20) - 'a') < 26 && p[1] == ':')
+        return IsSlash(p[2]);
+    return IsSlash(p[0]) && IsSlash(p[1]) && p[2] && !IsSlash(p[2]) && p[2] != '.' && p[2] != '?';
 }
 
-static int IsRoot(const char* folder)
+// Length without trailing backslashes.
+static unsigned Trimmed(const char* s)
 {
-    unsigned n = TextLength(folder);
-    while (n && folder[n - 1] == '\\')
+    unsigned n = TextLength(s);
+    while (n && s[n - 1] == '\\')
         n--;
-    if (n == 0)
-        return 1;                                   // "\" or "\\": the current drive's root
+    return n;
+}
+
+static int IsRoot(const char* folder, unsigned n)
+{
     if (n == 2 && folder[1] == ':')
         return 1;                                   // "C:\"
     if (folder[0] == '\\' && folder[1] == '\\') {   // "\\server\share\"
@@ -59,13 +74,26 @@ static int IsRoot(const char* folder)
     return 0;
 }
 
-int IsFolderSafeToClear(const char* folder, const char* windowsDir, const char* systemDir)
+int IsFolderSafeToClear(const char* folder, const char* resolved, const char* windowsDir, const char* systemDir)
 {
-    if (!folder[0] || IsRoot(folder))
+    if (!IsFullPath(folder) || !IsFullPath(resolved))
         return 0;
-    if (!windowsDir[0] || !systemDir[0])
-        return 0;                                   // nothing to compare with: do not guess
-    return !SameFolder(folder, windowsDir) && !SameFolder(folder, systemDir);
+    unsigned n = Trimmed(resolved), w = Trimmed(windowsDir), s = Trimmed(systemDir);
+    if (IsRoot(resolved, n) || !w || !s)            // no Windows or system folder to compare with: do not guess
+        return 0;
+    // Only a path in the form the system resolves to: a part that ends in a
+    // dot or a blank resolves once more to another folder ("C:\windows.\" is
+    // "C:\windows\"), and a slash or an empty part would slip past the
+    // comparisons below.
+    for (unsigned i = 1; resolved[i - 1]; i++) {
+        char c = resolved[i], p = resolved[i - 1];
+        if (p == '/' || ((c == '\\' || !c) && (p == '.' || p == ' ' || (p == '\\' && c && i > 1))))
+            return 0;
+    }
+    if ((n == w && SameStart(resolved, windowsDir, n)) || (n == s && SameStart(resolved, systemDir, n)))
+        return 0;
+    return !(n == s + 8 && SameStart(resolved, systemDir, s) && resolved[s] == '\\' &&
+             SameStart(resolved + s + 1, "drivers", 7));
 }
 
 int EnumKeyName(unsigned n, char* out, unsigned cap)

@@ -5,8 +5,11 @@
 
 #define TEXT_PATH_SIZE   180
 #define RUN_VALUE_SIZE   100
-#define AGENT_REPLY_MS   5000
-#define AGENT_EXIT_MS    5000
+// Closing the agent: it is asked every AGENT_PROBE_MS whether it still
+// answers, and left once it has not answered for AGENT_SILENT_MS (the time
+// after which Windows itself calls a window hung).
+#define AGENT_PROBE_MS   500
+#define AGENT_SILENT_MS  5000
 #define AGENT_PAUSE_MS   1000
 
 extern HINSTANCE g_instance;

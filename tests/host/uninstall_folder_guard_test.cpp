@@ -15,38 +15,73 @@ std::string Folder(const char* value)
 TEST(RunValueFolder, CutAfterTheLastBackslash)
 {
     EXPECT_EQ("C:\\Tandrel\\", Folder("C:\\Tandrel\\vorel12a.exe"));
-    EXPECT_EQ("C:\\My Tools\\T\\", Folder("C:\\My Tools\\T\\vorel12a.exe"));
+    EXPECT_EQ("C:\\My Tools\\T\\", Folder("C:\\My Tools\\T\\VOREL12A.Exe"));   // any letter case
     EXPECT_EQ("C:\\", Folder("C:\\vorel12a.exe"));
     EXPECT_EQ("<none>", Folder("vorel12a.exe"));
     EXPECT_EQ("<none>", Folder("\\vorel12a.exe"));   // a backslash only at the first character
     EXPECT_EQ("<none>", Folder(""));
-    EXPECT_EQ("x\\", Folder("x\\"));
+    EXPECT_EQ("x\\", Folder("x\\vorel12a.exe"));     // relative: the guard refuses it
+}
+
+TEST(RunValueFolder, OnlyTheAgentsOwnPathNamesAFolder)
+{
+    for (const char* value : { "C:\\Other\\other.exe", "C:\\Tandrel\\", "C:\\Tandrel\\vorel12a.exe ",
+                               "C:\\Tandrel\\vorel12a.exe.bak", "C:\\Tandrel\\xvorel12a.exe", "C:\\Tandrel/vorel12a.exe",
+                               "\"C:\\Tandrel\\vorel12a.exe\"" })
+        EXPECT_EQ("<none>", Folder(value)) << value;
 }
 
 TEST(RunValueFolder, FolderMustFitItsBuffer)
 {
     char out[6];                                     // "C:\a\" and its NUL
-    EXPECT_EQ(1, FolderFromRunValue("C:\\a\\x", out, sizeof out));
+    EXPECT_EQ(1, FolderFromRunValue("C:\\a\\vorel12a.exe", out, sizeof out));
     EXPECT_STREQ("C:\\a\\", out);
-    EXPECT_EQ(0, FolderFromRunValue("C:\\ab\\x", out, sizeof out));
+    EXPECT_EQ(0, FolderFromRunValue("C:\\ab\\vorel12a.exe", out, sizeof out));
     EXPECT_STREQ("", out);
 }
 
-TEST(ClearGuard, RefusesRootsAndTheSystemsOwnFolders)
+TEST(ClearGuard, RefusesRootsTheSystemsOwnFoldersAndWhatIsNotAFullPath)
 {
     const char* win = "C:\\windows";
     const char* sys = "C:\\windows\\system32";
-    EXPECT_TRUE(IsFolderSafeToClear("C:\\Tandrel\\", win, sys));
-    EXPECT_TRUE(IsFolderSafeToClear("C:\\windows\\Tandrel\\", win, sys));
-    EXPECT_FALSE(IsFolderSafeToClear("", win, sys));
-    EXPECT_FALSE(IsFolderSafeToClear("C:\\", win, sys));
-    EXPECT_FALSE(IsFolderSafeToClear("d:\\", win, sys));
-    EXPECT_FALSE(IsFolderSafeToClear("\\", win, sys));
-    EXPECT_FALSE(IsFolderSafeToClear("\\\\server\\share\\", win, sys));
-    EXPECT_TRUE(IsFolderSafeToClear("\\\\server\\share\\Tandrel\\", win, sys));
-    EXPECT_FALSE(IsFolderSafeToClear("C:\\WINDOWS\\", win, sys));
-    EXPECT_FALSE(IsFolderSafeToClear("c:\\Windows\\System32\\", win, sys));
-    EXPECT_FALSE(IsFolderSafeToClear("C:\\Tandrel\\", "", sys));   // unknown Windows folder
+    struct Row {
+        const char* folder;      // as found
+        const char* resolved;    // as the system resolved it; null: the same text
+        bool safe;
+    };
+    const Row rows[] = {
+        { "C:\\Tandrel\\", nullptr, true },
+        { "C:/x/../Tandrel//", "C:\\Tandrel\\", true },
+        { "C:\\windows\\Tandrel\\", nullptr, true },
+        { "C:\\windows\\system32\\drivers\\etc\\", nullptr, true },
+        { "\\\\server\\share\\Tandrel\\", nullptr, true },
+        { "", nullptr, false },
+        { "C:\\", nullptr, false },
+        { "d:\\", nullptr, false },
+        { "C:/\\", "C:\\", false },
+        { "\\\\server\\share\\", nullptr, false },
+        { "\\\\server\\", nullptr, false },
+        { "C:\\WINDOWS\\", nullptr, false },
+        { "C:\\windows\\system32\\..\\", "C:\\windows\\", false },
+        { "c:\\Windows\\System32\\", nullptr, false },
+        { "C:\\windows\\system32\\DRIVERS\\", nullptr, false },
+        { "C:\\windows\\system32\\drivers", nullptr, false },
+        { "C:\\windows..\\", "C:\\windows.\\", false },     // the file functions drop the dot
+        { "C:\\Tandrel \\", nullptr, false },
+        { "C:/Tandrel/", nullptr, false },                  // not in resolved form
+        { "C:\\\\windows\\", nullptr, false },
+        { "Tandrel\\", "C:\\Users\\me\\Tandrel\\", false },
+        { "\\Tandrel\\", "C:\\Tandrel\\", false },
+        { "C:Tandrel\\", "C:\\Users\\me\\Tandrel\\", false },
+        { "\\\\?\\C:\\Tandrel\\", nullptr, false },
+        { "\\\\.\\C:\\Tandrel\\", nullptr, false },
+        { "//?/C:/Tandrel/", "\\\\?\\C:\\Tandrel\\", false },
+        { "C:\\Tandrel\\", "\\\\?\\C:\\Tandrel\\", false },
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(r.safe, IsFolderSafeToClear(r.folder, r.resolved ? r.resolved : r.folder, win, sys) != 0)
+            << r.folder;
+    EXPECT_FALSE(IsFolderSafeToClear("C:\\Tandrel\\", "C:\\Tandrel\\", "", sys));   // unknown Windows folder
 }
 
 TEST(EnumKeyName, FourDigitsFrom0000To0099Only)

@@ -4,6 +4,8 @@
 
 IAT_SLOT(GetVersionExA);
 IAT_SLOT(MessageBoxA);
+IAT_SLOT(DeleteFileA);
+IAT_SLOT(SetFileAttributesA);
 
 namespace {
 
@@ -145,25 +147,123 @@ TEST_F(UninstallTest, ARunValueOf99CharactersIsUsedAndOneOf100IsNot)
     EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));   // still deleted
 }
 
-TEST_F(UninstallTest, NoFolderOutsideTheInstallationIsCleared)
+std::string MixedCase(std::string s)
 {
+    for (size_t i = 0; i < s.size(); i += 2)
+        s[i] = (char)(islower((unsigned char)s[i]) ? toupper((unsigned char)s[i]) : tolower((unsigned char)s[i]));
+    return s;
+}
+
+std::string Doubled(const std::string& s)
+{
+    std::string out;
+    for (char c : s)
+        out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return out;
+}
+
+void SetPrograms(const std::string& folder)
+{
+    HKEY key;
+    if (RegOpenKeyA(HKEY_CURRENT_USER, SZ_SHELL_FOLDERS_KEY, &key) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, SZ_PROGRAMS_VALUE, 0, REG_SZ, (const BYTE*)folder.c_str(), (DWORD)folder.size() + 1);
+    RegCloseKey(key);
+}
+
+// A safety net under the canary test: a guard that fails must not take the
+// prefix's Windows folder with it. Only the package's files and the canaries
+// are really touched; any other file is recorded and left.
+decltype(&DeleteFileA) g_realDelete;
+decltype(&SetFileAttributesA) g_realAttributes;
+
+bool PackageFile(LPCSTR path)
+{
+    std::string p = path;
+    for (char& c : p)
+        c = (char)tolower((unsigned char)c);
+    return p.find("tandrel") != std::string::npos || p.find("vorel12") != std::string::npos;
+}
+
+BOOL WINAPI DeletePackageFileOnly(LPCSTR path)
+{
+    if (PackageFile(path))
+        return g_realDelete(path);
+    Record("outside: DeleteFileA(%s)", path);
+    return FALSE;
+}
+
+BOOL WINAPI SetPackageFileAttributesOnly(LPCSTR path, DWORD attributes)
+{
+    if (PackageFile(path))
+        return g_realAttributes(path, attributes);
+    Record("outside: SetFileAttributesA(%s)", path);
+    return FALSE;
+}
+
+// However the Run value (or the Programs folder) is spelled, a canary file in
+// the folder it names stays; only setup's own value clears its folder.
+TEST_F(UninstallTest, OnlySetupsOwnFolderIsClearedHoweverTheValueIsSpelled)
+{
+    HOOK(DeleteFileA, DeletePackageFileOnly);
+    HOOK(SetFileAttributesA, SetPackageFileAttributesOnly);
+    g_realDelete = hook_DeleteFileA.Original();
+    g_realAttributes = hook_SetFileAttributesA.Original();
     Installed inst;
-    std::string drive = "C:\\", windows = WindowsDir() + "\\", system = SystemDir() + "\\";
-    const char canary[] = "tandrel_canary.txt";
-    for (const std::string& f : { drive, windows, system })
-        WriteFileBytes(f + canary, 5);
-    for (const std::string& value : { std::string(""), std::string("vorel12a.exe"), std::string("\\vorel12a.exe"),
-                                      drive + "vorel12a.exe", windows + "vorel12a.exe", system + "vorel12a.exe",
-                                      std::string("c:\\WINDOWS\\vorel12a.exe") }) {
-        inst.SetRunValue(value);
+    const std::string win = WindowsDir(), sys = SystemDir(), drive = win.substr(0, 2), scratch = inst.root.Path();
+    const std::string programs = ReadRegString(HKEY_CURRENT_USER, SZ_SHELL_FOLDERS_KEY, SZ_PROGRAMS_VALUE);
+    struct Restore {
+        std::string programs;
+        ~Restore() { SetPrograms(programs); }
+    } restore{ programs };
+    struct Row {
+        std::string value;
+        const char* programs;        // null: as installed
+        std::string folder;          // where the canary lies
+        bool cleared;
+    };
+    const Row rows[] = {
+        { "", nullptr, drive + "\\", false },
+        { "vorel12a.exe", nullptr, scratch, false },
+        { "\\vorel12a.exe", nullptr, drive + "\\", false },
+        { drive + "\\vorel12a.exe", nullptr, drive + "\\", false },
+        { drive + "/\\vorel12a.exe", nullptr, drive + "\\", false },
+        { win + "\\vorel12a.exe", nullptr, win, false },
+        { win + "\\\\vorel12a.exe", nullptr, win, false },
+        { sys + "\\..\\vorel12a.exe", nullptr, win, false },
+        { Doubled(sys) + "\\\\vorel12a.exe", nullptr, sys, false },
+        { sys + "\\drivers\\\\\\vorel12a.exe", nullptr, sys + "\\drivers", false },
+        { win + "\\.\\" + sys.substr(win.size() + 1) + "\\.\\vorel12a.exe", nullptr, sys, false },
+        { sys + "\\drivers\\..\\..\\..\\vorel12a.exe", nullptr, drive + "\\", false },
+        { MixedCase(win) + "\\vorel12a.exe", nullptr, win, false },
+        { MixedCase(sys + "\\drivers") + "\\VOREL12A.EXE", nullptr, sys + "\\drivers", false },
+        { win + "..\\vorel12a.exe", nullptr, win, false },            // resolves to "windows.", which is the Windows folder
+        { "Rel\\vorel12a.exe", nullptr, scratch + "Rel", false },
+        { "\\\\?\\" + win + "\\vorel12a.exe", nullptr, win, false },
+        { scratch + "Other\\other.exe", nullptr, scratch + "Other", false },
+        { "", "", drive + "\\Tandrel", false },
+        { "", "Rel", scratch + "Rel\\Tandrel", false },
+        { inst.dest + "vorel12a.exe", nullptr, inst.dest, true },
+    };
+    const char canary[] = "\\tandrel_canary.txt";
+    for (const Row& row : rows) {
+        CreateDirectoryA((scratch + "Rel").c_str(), NULL);
+        CreateDirectoryA(row.folder.c_str(), NULL);
+        WriteFileBytes(row.folder + canary, 5);
+        ASSERT_TRUE(FileExists(row.folder + canary)) << row.folder;
+        inst.SetRunValue(row.value);
+        SetPrograms(row.programs ? row.programs : programs);
+        SetCurrentDirectoryA(scratch.c_str());
         QueueAnswers({ IDYES, IDOK });
         RunUninstaller();
-        for (const std::string& f : { drive, windows, system })
-            EXPECT_TRUE(FileExists(f + canary)) << "value \"" << value << "\" cleared " << f;
+        std::string spelling = "Run value \"" + row.value + "\", Programs \"" + (row.programs ? row.programs : programs) + "\"";
+        EXPECT_EQ(!row.cleared, FileExists(row.folder + canary)) << spelling;
+        std::vector<std::string> outside = CallsTo("outside");
+        EXPECT_TRUE(outside.empty()) << spelling << " reached " << outside.size() << " calls, first " << outside[0];
+        Calls().clear();
+        DeleteFileA((row.folder + canary).c_str());
+        RemoveDirectoryA(row.folder.c_str());
     }
-    for (const std::string& f : { drive, windows, system })
-        DeleteFileA((f + canary).c_str());
-    EXPECT_TRUE(FileExists(inst.dest + "vorel12a.exe"));
 }
 
 TEST_F(UninstallTest, EnumeratorScanDeletesOnlyTheFirstExactMatchBelow0100)

@@ -1,5 +1,5 @@
 // The driver service removal with its states forced, and the closing of a
-// running, a quick and a hung agent.
+// quick agent, one that keeps a box open, and a hung one.
 #include "uninstall_harness.h"
 #include <thread>
 
@@ -13,6 +13,8 @@ IAT_SLOT(CloseServiceHandle);
 IAT_SLOT(Sleep);
 IAT_SLOT(OpenProcess);
 IAT_SLOT(GetWindowThreadProcessId);
+IAT_SLOT(GetVersionExA);
+IAT_SLOT(MessageBoxA);
 
 namespace {
 
@@ -142,35 +144,29 @@ TEST(RemoveDriverService, TheRealManagerDeletesANeverStartedService)
 }
 
 // An agent window on a thread of its own; "its process" is an event that the
-// window sets when it has handled WM_DESTROY.
+// window sets when it has ended. On WM_DESTROY it may keep a box open for a
+// while (answering messages, as a message box does), then stop answering,
+// before it ends; or it may not answer at all from the start.
 struct FakeAgent {
     HANDLE ended = CreateEventA(NULL, TRUE, FALSE, NULL);
-    bool hung;
+    DWORD boxMs, hangMs;
+    bool hungFromStart;
     std::thread thread;
     HWND window = NULL;
-    explicit FakeAgent(bool hungAgent) : hung(hungAgent)
+    explicit FakeAgent(DWORD box = 0, DWORD hang = 0, bool hung = false) : boxMs(box), hangMs(hang), hungFromStart(hung)
     {
         HANDLE ready = CreateEventA(NULL, TRUE, FALSE, NULL);
         thread = std::thread([this, ready] {
             WNDCLASSA wc = {};
-            wc.lpfnWndProc = AsCallback<WNDPROC>([](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-                FakeAgent* self = (FakeAgent*)GetWindowLongPtrA(h, GWLP_USERDATA);
-                if (m == WM_DESTROY && self) {
-                    Record("agent got WM_DESTROY");
-                    SetEvent(self->ended);
-                    PostQuitMessage(0);
-                    return 0;
-                }
-                return DefWindowProcA(h, m, w, l);
-            });
+            wc.lpfnWndProc = Proc;
             wc.hInstance = GetModuleHandleA(NULL);
             wc.lpszClassName = SZ_AGENT_CLASS;
             RegisterClassA(&wc);
             window = CreateWindowExA(0, SZ_AGENT_CLASS, "ZNVFuture", 0, 0, 0, 0, 0, NULL, NULL, wc.hInstance, NULL);
             SetWindowLongPtrA(window, GWLP_USERDATA, (LONG_PTR)this);
             SetEvent(ready);
-            if (hung) {
-                ::Sleep(12000);          // not pumping: the agent does not answer
+            if (hungFromStart) {
+                ::Sleep(hangMs);         // not pumping: the agent does not answer
                 return;
             }
             MSG msg;
@@ -185,51 +181,108 @@ struct FakeAgent {
         thread.join();
         CloseHandle(ended);
     }
+    static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l)
+    {
+        FakeAgent* self = (FakeAgent*)GetWindowLongPtrA(h, GWLP_USERDATA);
+        if (m != WM_DESTROY || !self)
+            return DefWindowProcA(h, m, w, l);
+        Record("agent got WM_DESTROY");
+        for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < self->boxMs;) {
+            MsgWaitForMultipleObjects(0, NULL, FALSE, 50, QS_ALLINPUT);
+            MSG msg;
+            while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+                DispatchMessageA(&msg);
+        }
+        if (self->hangMs)
+            ::Sleep(self->hangMs);
+        Record("agent ended");
+        SetEvent(self->ended);
+        PostQuitMessage(0);
+        return 0;
+    }
 };
 
 FakeAgent* g_agent;
 
+DWORD WINAPI AgentThreadProcessId(HWND, LPDWORD pid)
+{
+    *pid = 4242;
+    return 1;
+}
+
+// The agent's "process" handle is a copy of its ended event.
+HANDLE WINAPI OpenAgentProcess(DWORD access, BOOL, DWORD pid)
+{
+    Record("OpenProcess(0x%lx, %lu)", access, pid);
+    HANDLE copy;
+    DuplicateHandle(GetCurrentProcess(), g_agent->ended, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
+    return copy;
+}
+
+HANDLE WINAPI NoProcess(DWORD, BOOL, DWORD)
+{
+    return NULL;
+}
+
 TEST(CloseAgent, WaitsForTheAgentsProcessInsteadOfAFixedSecond)
 {
-    FakeAgent agent(false);
+    FakeAgent agent;
     g_agent = &agent;
-    HOOK(GetWindowThreadProcessId, [](HWND, LPDWORD pid) -> DWORD { *pid = 4242; return 1; });
-    HOOK(OpenProcess, [](DWORD access, BOOL, DWORD pid) -> HANDLE {
-        Record("OpenProcess(0x%lx, %lu)", access, pid);
-        HANDLE copy;
-        DuplicateHandle(GetCurrentProcess(), g_agent->ended, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
-        return copy;
-    });
+    HOOK(GetWindowThreadProcessId, AgentThreadProcessId);
+    HOOK(OpenProcess, OpenAgentProcess);
     HOOK(Sleep, RecordingSleep);
     g_realSleep = hook_Sleep.Original();
     DWORD t0 = GetTickCount();
     CloseAgent();
     DWORD took = GetTickCount() - t0;
-    std::vector<std::string> expected = { "OpenProcess(0x100000, 4242)", "agent got WM_DESTROY" };
+    std::vector<std::string> expected = { "OpenProcess(0x100000, 4242)", "agent got WM_DESTROY", "agent ended" };
     EXPECT_EQ(expected, Calls());
     EXPECT_LT(took, 500u);
 }
 
-TEST(CloseAgent, WithoutAProcessHandleFallsBackToTheSecondsPause)
+TEST(CloseAgent, WithoutAProcessHandleWatchesTheWindowThenPausesASecond)
 {
-    FakeAgent agent(false);
-    HOOK(OpenProcess, [](DWORD, BOOL, DWORD) -> HANDLE { return NULL; });
+    FakeAgent agent;
+    HOOK(OpenProcess, NoProcess);
     HOOK(Sleep, RecordingSleep);
     g_realSleep = hook_Sleep.Original();
     CloseAgent();
-    std::vector<std::string> expected = { "agent got WM_DESTROY", "Sleep(1000)" };
-    EXPECT_EQ(expected, Calls());
+    EXPECT_FALSE(IsWindow(agent.window));
+    std::vector<std::string> calls = Calls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ("Sleep(1000)", calls.back());
+    EXPECT_EQ(1u, CallsTo("agent got WM_DESTROY").size());
+    EXPECT_EQ(1u, CallsTo("Sleep(1000)").size());
 }
 
-TEST(CloseAgent, AHungAgentHoldsTheUninstallerAtMostFiveSeconds)
+// Left only once it has not answered for five seconds: checked every half
+// second, so within about six; with the process unwatched, the second's
+// pause follows.
+TEST(CloseAgent, AnAgentIsLeftOnlyAfterFiveSecondsWithoutAnAnswer)
 {
-    FakeAgent agent(true);
-    HOOK(OpenProcess, [](DWORD, BOOL, DWORD) -> HANDLE { return NULL; });
-    DWORD t0 = GetTickCount();
-    CloseAgent();
-    DWORD took = GetTickCount() - t0;
-    EXPECT_LT(took, 7000u);
-    EXPECT_GE(took, 900u);
+    struct Row {
+        const char* agent;
+        DWORD boxMs, hangMs;
+        bool hungFromStart, process;
+        DWORD atLeast, below;
+    };
+    const Row rows[] = {
+        { "hung from the start", 0, 8000, true, false, 5500, 7800 },
+        { "answering for 2 s, then hung", 2000, 8000, false, true, 6400, 9500 },
+    };
+    for (const Row& row : rows) {
+        FakeAgent agent(row.boxMs, row.hangMs, row.hungFromStart);
+        g_agent = &agent;
+        HOOK(GetWindowThreadProcessId, AgentThreadProcessId);
+        std::shared_ptr<void> process = row.process ? ArmHook<decltype(&OpenProcess)>(&iat_slot_OpenProcess, OpenAgentProcess)
+                                                    : ArmHook<decltype(&OpenProcess)>(&iat_slot_OpenProcess, NoProcess);
+        DWORD t0 = GetTickCount();
+        CloseAgent();
+        DWORD took = GetTickCount() - t0;
+        EXPECT_GE(took, row.atLeast) << row.agent;
+        EXPECT_LT(took, row.below) << row.agent;
+        EXPECT_TRUE(CallsTo("agent ended").empty()) << row.agent;
+    }
 }
 
 TEST(CloseAgent, NoAgentNoPause)
@@ -238,6 +291,30 @@ TEST(CloseAgent, NoAgentNoPause)
     g_realSleep = hook_Sleep.Original();
     CloseAgent();
     EXPECT_TRUE(Calls().empty());
+}
+
+// A refused unload keeps the agent's box open for longer than any fixed
+// limit: nothing of the destination goes before the agent has ended, and the
+// removal then completes.
+TEST(CloseAgent, TheDestinationStaysUntilAnAgentWithABoxOpenHasEnded)
+{
+    IatHook<decltype(&GetVersionExA)> version{ &iat_slot_GetVersionExA, FakeGetVersionExA };
+    IatHook<decltype(&MessageBoxA)> box{ &iat_slot_MessageBoxA, FakeMessageBoxA };
+    SetFakeOs(WIN98);
+    Installed inst(false);
+    RemovalRecorder rec;
+    FakeAgent agent(11000);
+    g_agent = &agent;
+    HOOK(GetWindowThreadProcessId, AgentThreadProcessId);
+    HOOK(OpenProcess, OpenAgentProcess);
+    QueueAnswers({ IDYES });
+    EXPECT_EQ(0, RunUninstaller());
+    int ended = IndexOf("agent ended");
+    ASSERT_GE(ended, 0);
+    EXPECT_LT(IndexOf("agent got WM_DESTROY"), ended);
+    EXPECT_LT(ended, IndexOf("DeleteFileA(" + inst.dest.substr(0, inst.dest.size() - 1)));
+    EXPECT_FALSE(FolderExists(inst.dest));
+    EXPECT_NE(std::string::npos, CallsTo("MessageBoxA").back().find("This program has been uninstalled successfully."));
 }
 
 }  // namespace
