@@ -1,5 +1,6 @@
 """Installation as a user runs it: silent and through the dialog."""
 import os
+import shutil
 import time
 
 from harness import *
@@ -48,3 +49,44 @@ def dialog_install_with_chooser_on_win2k(dist, prefix):
     check(setup.wait(timeout=30) == 0, "setup exited 0")
     check_footprint(prefix, "C:\\Picked\\Tandrel\\", nt=True)
     check(ui(prefix, "window", "ZNVACPI10", "2")[0] != 0, "no agent was started")
+
+
+def check_no_footprint(prefix, folder):
+    check(reg_value(prefix, RUN_KEY, "VOREL12") is None, "no Run value")
+    check(reg_value(prefix, UNINSTALL_KEY, "DisplayName") is None, "no Uninstall entry")
+    check(reg_value(prefix, SERVICE_KEY, "Type") is None, "no service")
+    check(not os.path.exists(prefix.unix(UNINSTALLER)), "no uninstaller in the system folder")
+    check(not os.path.exists(prefix.unix("C:\\windows\\system32\\drivers\\vorel12s.sys")), "no driver file")
+    check(not os.path.exists(prefix.unix(MENU)), "no Start-menu folder")
+    check(not os.path.exists(prefix.unix(folder)), "no folder " + folder[:40])
+    check(ui(prefix, "window", "ZNVACPI10", "1")[0] != 0, "no agent")
+
+
+@scenario
+def silent_install_that_cannot_be_whole_installs_nothing(dist, prefix):
+    prefix.set_version("nt40")
+    setup = wine_path(os.path.join(test_package(dist), "setup.exe"))
+    # A package 81 characters deep is too deep for its own Uninst\ and Kernel\ paths.
+    deep = "C:\\" + "p" * 77
+    shutil.copytree(os.path.join(work_dir(), "e2e-package"), prefix.unix(deep))
+    cases = [('"%s" -s -dC:\\%s' % (setup, "x" * 177), "C:\\Tandrel", "a -d text of 180 characters"),
+             ('"%s" -s -dC:\\Bad?Name' % setup, "C:\\Bad", "a character Windows forbids"),
+             ('"%s" -s -dC:\\%s' % (setup, "x" * 84), "C:\\" + "x" * 84, "a folder too long for the Run value"),
+             ('"%s\\setup.exe" -s -dC:\\Apps\\Tandrel' % deep, "C:\\Apps", "a source folder of 81 characters")]
+    for cmdline, folder, what in cases:
+        print("== " + what)
+        code, _ = launch(prefix, cmdline)
+        check(code == 0, "setup exited 0")
+        # Any box at all would be reported as unexpected (2); 3 is none within a second.
+        check(ui(prefix, "box", "*", "*", "IDOK", "1")[0] == 3, "and showed no message")
+        check_no_footprint(prefix, folder)
+
+
+@scenario
+def silent_install_with_a_quoted_folder(dist, prefix):
+    setup = wine_path(os.path.join(dist, "setup.exe"))
+    prefix.set_version("win2k")
+    for args, dest in (('-s -d"C:\\My Tools"', "C:\\My Tools\\"), ('-s "-dC:\\Our Tools"', "C:\\Our Tools\\")):
+        code, _ = launch(prefix, '"%s" %s' % (setup, args))
+        check(code == 0, "setup %s exited 0" % args)
+        check_footprint(prefix, dest, nt=True)
