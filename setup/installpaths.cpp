@@ -14,9 +14,35 @@ static int IsForbidden(unsigned char c, unsigned at)
         return 1;
     if (c == ':')
         return at != 1;         // only the drive's
-    for (const char* f = "\"*<>?|"; *f; f++)
+    // '/' too: the folder is created level by level at backslashes only.
+    for (const char* f = "\"*<>?|/"; *f; f++)
         if (c == (unsigned char)*f)
             return 1;
+    return 0;
+}
+
+static int IsUpper(unsigned char c, char letter)
+{
+    return (c & ~0x20) == (unsigned char)letter;
+}
+
+// CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9, with or without an
+// extension, name devices, not folders.
+static int IsDeviceName(const char* name, unsigned length)
+{
+    unsigned base = 0;
+    while (base < length && name[base] != '.')
+        base++;
+    static const char* const names[] = { "CON", "PRN", "AUX", "NUL", "COM", "LPT" };
+    for (unsigned k = 0; k < 6; k++) {
+        const char* d = names[k];
+        if (base < 3 || !IsUpper(name[0], d[0]) || !IsUpper(name[1], d[1]) || !IsUpper(name[2], d[2]))
+            continue;
+        if (base == 3 && k < 4)
+            return 1;
+        if (base == 4 && k >= 4 && name[3] >= '1' && name[3] <= '9')
+            return 1;
+    }
     return 0;
 }
 
@@ -26,17 +52,22 @@ int InstallFoldersFit(const char* source, const char* dest)
         return 0;
     if (!TextEndsWithBackslash(dest) || TextLength(dest) + DEST_TAIL >= STEP_PATH_SIZE)
         return 0;
-    unsigned backslashes = 0;
+    unsigned backslashes = 0, nameStart = 0;
     for (unsigned i = 0; dest[i]; i++) {
         if (IsForbidden((unsigned char)dest[i], i))
             return 0;
         if (dest[i] == '\\') {
             backslashes++;
-            // No empty name; and none ending in a blank, which
+            // No empty name; none ending in a blank or a dot, which
             // CreateDirectoryA drops, so that the files would go to a
-            // folder that does not exist.
-            if (i >= 2 && (dest[i - 1] == '\\' || dest[i - 1] == ' '))
+            // folder that does not exist (and "." and ".." would make the
+            // Run value name another folder than the one installed); no
+            // device name.
+            if (i >= 2 && (dest[i - 1] == '\\' || dest[i - 1] == ' ' || dest[i - 1] == '.'))
                 return 0;
+            if (i > nameStart && IsDeviceName(dest + nameStart, i - nameStart))
+                return 0;
+            nameStart = i + 1;
         }
     }
     unsigned char drive = (unsigned char)(dest[0] | 0x20);

@@ -35,6 +35,11 @@ int GetModuleFolder(char* target, unsigned cap)
     DWORD cut = n;
     while (cut > 0 && module[cut - 1] != '\\')
         cut--;
+    // No folder at all is no folder of setup's own either.
+    if (cut == 0) {
+        TextCopy(target, cap, "");
+        return 0;
+    }
     module[cut] = 0;
     return TextCopy(target, cap, module);
 }

@@ -17,7 +17,7 @@ std::string Folder(const std::string& start, size_t n)
 
 TEST(InstallFolders, AbsoluteDriveAndShareFoldersInstall)
 {
-    for (const char* dest : { "C:\\Tandrel\\", "d:\\My Tools\\", "Z:\\", "C:\\x-data\\.hidden\\", "C:\\a.\\",
+    for (const char* dest : { "C:\\Tandrel\\", "d:\\My Tools\\", "Z:\\", "C:\\x-data\\.hidden\\", "C:\\CONSOLE\\", "C:\\COM10\\",
                               "\\\\server\\share\\", "\\\\server\\share\\Tandrel\\", "C:\\\xC4rger\\" })
         EXPECT_EQ(1, InstallFoldersFit(SOURCE, dest)) << dest;
 }
@@ -33,7 +33,9 @@ TEST(InstallFolders, CharactersWindowsForbidsAndNamesItCannotCreate)
 {
     for (const char* dest : { "C:\\Bad?Name\\", "C:\\a<b\\", "C:\\a>b\\", "C:\\a|b\\", "C:\\a*\\", "C:\\\"My\"\\",
                               "C:\\a:b\\", "\\\\srv:1\\share\\", "C:\\tab\there\\", "C:\\line\n\\",
-                              "C:\\Tools \\", "C:\\a \\b\\", "C:\\a\\\\b\\" })
+                              "C:\\Tools \\", "C:\\a \\b\\", "C:\\a\\\\b\\", "C:\\a.\\", "C:\\Tools..\\",
+                              "C:\\a\\..\\b\\", "C:\\new/sub\\", "\\\\.\\UNC\\srv\\share\\", "C:\\NUL\\",
+                              "C:\\con.txt\\", "C:\\x\\lpt1\\", "C:\\Com9\\" })
         EXPECT_EQ(0, InstallFoldersFit(SOURCE, dest)) << dest;
 }
 

@@ -6,8 +6,8 @@ usage: check_pe.py PROGRAM FILE IMPORTS_LIST
 Fails when the file is not PE32 for i386, its subsystem or OS version is not
 4.0, it imports from a DLL outside the allowed eight or a function outside
 the program's list, or a resource the program must carry is missing or
-differs from its documented text, or a dialog template differs control by
-control from its documented form.
+differs from its required text, or a dialog template differs control by
+control from its required form.
 """
 import struct
 import sys
@@ -29,9 +29,9 @@ CBS_DROPDOWNLIST, CBS_OWNERDRAWFIXED, CBS_AUTOHSCROLL, CBS_SORT, CBS_HASSTRINGS 
 CLASS_ATOMS = {0x80: "BUTTON", 0x81: "EDIT", 0x82: "STATIC", 0x83: "LISTBOX", 0x84: "SCROLLBAR", 0x85: "COMBOBOX"}
 
 CHILD = WS_CHILD | WS_VISIBLE
-ANY_TEXT = None          # a text the documentation leaves to us
+ANY_TEXT = None          # a text left to us
 
-# The documented templates: caption, style, font, size, then every control in
+# The required templates: caption, style, font, size, then every control in
 # template order as (id, class, text, style, (x, y, cx, cy)).
 SETUP_DIALOG = {
     "caption": "Ossivane Multimedia Keyboard Driver Setup",

@@ -236,12 +236,16 @@ TEST(HelpMode, OpensTheSourcePackagesPageAndInstallsNothing)
     EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
     EXPECT_FALSE(FolderExists("C:\\my-home"));
     EXPECT_TRUE(CallsTo("MessageBoxA").empty());
-    // Setup's own path does not fit its 200 bytes: no page from anywhere else.
-    FakeModulePath() = p.root.Path() + std::string(200 - p.root.Path().size(), 'm');
-    UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
-    Calls().clear();
-    EXPECT_EQ(0, p.Run("-h"));
-    EXPECT_TRUE(CallsTo("ShellExecuteA").empty());
+    // Setup's own path does not fit its 200 bytes, or names no folder: no
+    // page from anywhere else.
+    for (const std::string& module : { p.root.Path() + std::string(200 - p.root.Path().size(), 'm'),
+                                       std::string("setup.exe") }) {
+        FakeModulePath() = module;
+        UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
+        Calls().clear();
+        EXPECT_EQ(0, p.Run("-h"));
+        EXPECT_TRUE(CallsTo("ShellExecuteA").empty()) << module;
+    }
 }
 
 }  // namespace
