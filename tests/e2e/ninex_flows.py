@@ -105,7 +105,6 @@ def win98_agent_folder_too_long_for_the_vxd_path(dist, prefix):
 @scenario
 def win98_removal_waits_for_an_agent_whose_unload_is_refused(dist, prefix):
     install_on_win98(dist, prefix, env={"E2E_VXDLDR_REFUSE": "1"})
-    prefix.set_version("win98", "vorel12u.exe")
     un = launch(prefix, UNINSTALLER, wait=False)
     check(ui(prefix, "box", "Tandrel", UNINSTALL_QUESTION, "IDYES", "20")[0] == 0, "the uninstaller asks once")
     check(ui(prefix, "window", "#32770", "20", "Ossivane")[0] == 0, "the refused unload shows an Ossivane box")

@@ -11,7 +11,6 @@
 //   uidriver send CLASS MSG WPARAM LPARAM    sends it and prints the result
 //   uidriver nowindow CLASS SECONDS          waits until no window of that class exists
 //   uidriver inject HEX     hands key records to the driver double for the running agent
-//   uidriver log            prints the driver double's log of control codes
 //   uidriver pid CLASS      prints the process id of a window's owner
 //   uidriver latency HEX N  injects N times and times each question box
 //   uidriver window CLASS SECONDS [TITLE]   waits for a window (a titled one must be visible)
@@ -147,20 +146,6 @@ static int Inject(const char* hex)
     return ok ? 0 : 12;
 }
 
-static int ShowLog()
-{
-    HANDLE dev = OpenDouble();
-    if (dev == INVALID_HANDLE_VALUE)
-        return 11;
-    static char log[8192];
-    DWORD got = 0;
-    BOOL ok = DeviceIoControl(dev, 0x220104, NULL, 0, log, sizeof log - 1, &got, NULL);
-    CloseHandle(dev);
-    log[got < sizeof log ? got : sizeof log - 1] = 0;
-    fputs(log, stdout);
-    return ok ? 0 : 12;
-}
-
 // Inject a Power-key release, time until the question box exists, answer
 // No; N times. Prints the median and the worst in milliseconds.
 static int Latency(const char* hex, int count)
@@ -254,8 +239,6 @@ int main(int argc, char** argv)
     }
     if (argc >= 3 && !strcmp(argv[1], "inject"))
         return Inject(argv[2]);
-    if (argc >= 2 && !strcmp(argv[1], "log"))
-        return ShowLog();
     if (argc >= 3 && !strcmp(argv[1], "pid")) {
         HWND w = FindWindowA(argv[2], NULL);
         DWORD pid = 0;

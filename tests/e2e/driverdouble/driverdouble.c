@@ -12,24 +12,24 @@ NTSYSAPI NTSTATUS NTAPI ZwSetEvent(HANDLE, PLONG);
 
 #define IOCTL_REGISTER   0x220000
 #define IOCTL_TEST_INJECT 0x220100   /* in: agent process id (4 bytes), then key records */
-#define IOCTL_TEST_LOG    0x220104   /* out: the log, one control code a line */
 
 static UNICODE_STRING g_deviceName, g_linkName;
 static ULONG g_event;                /* the agent's event handle value, valid in the agent's process */
 static UCHAR g_queue[1200];
 static ULONG g_queued;
-static char g_log[8192];
-static ULONG g_logged;
 static KSPIN_LOCK g_lock;
 
-/* Also appended to C:\vorel12s.log, which outlives the Wine session that a
-   power-off ends. */
-static void LogToFile(const char* text, ULONG n)
+/* The log, one control code a line, goes to C:\vorel12s.log, which
+   outlives the Wine session that a power-off ends. */
+static void Log(const char* text)
 {
     UNICODE_STRING name;
     OBJECT_ATTRIBUTES oa;
     IO_STATUS_BLOCK io;
     HANDLE file;
+    ULONG n = 0;
+    while (text[n])
+        n++;
     RtlInitUnicodeString(&name, L"\\??\\C:\\vorel12s.log");
     InitializeObjectAttributes(&oa, &name, OBJ_CASE_INSENSITIVE | OBJ_KERNEL_HANDLE, NULL, NULL);
     if (!NT_SUCCESS(ZwCreateFile(&file, FILE_APPEND_DATA | SYNCHRONIZE, &oa, &io, NULL, FILE_ATTRIBUTE_NORMAL,
@@ -38,15 +38,6 @@ static void LogToFile(const char* text, ULONG n)
         return;
     ZwWriteFile(file, NULL, NULL, NULL, &io, (PVOID)text, n, NULL, NULL);
     ZwClose(file);
-}
-
-static void Log(const char* text)
-{
-    ULONG i;
-    for (i = 0; text[i] && g_logged + 1 < sizeof g_log; i++)
-        g_log[g_logged++] = text[i];
-    g_log[g_logged] = 0;
-    LogToFile(text, i);
 }
 
 static void LogCode(ULONG code)
@@ -120,14 +111,8 @@ static NTSTATUS NTAPI Control(PDEVICE_OBJECT dev, PIRP irp)
     PIO_STACK_LOCATION sp = IoGetCurrentIrpStackLocation(irp);
     ULONG code = sp->Parameters.DeviceIoControl.IoControlCode;
     ULONG inLen = sp->Parameters.DeviceIoControl.InputBufferLength;
-    ULONG outLen = sp->Parameters.DeviceIoControl.OutputBufferLength;
     UCHAR* buf = (UCHAR*)irp->AssociatedIrp.SystemBuffer;
     (void)dev;
-    if (code == IOCTL_TEST_LOG) {
-        ULONG n = g_logged + 1 < outLen ? g_logged + 1 : outLen;
-        RtlCopyMemory(buf, g_log, n);
-        return Complete(irp, STATUS_SUCCESS, n);
-    }
     if (code == IOCTL_TEST_INJECT) {
         KIRQL irql;
         ULONG pid, n;
