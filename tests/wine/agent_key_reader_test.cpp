@@ -119,18 +119,43 @@ TEST_F(ReaderTest, HundredReadsOfHundredRecordsAllocateNothing)
     Feed(KeyRecord(0x10, 0));                // learn the reader's thread id
     g_readerId = agent.driver.readerThreadId;
     ASSERT_NE(0u, g_readerId.load());
+    // The reader reaches an allocator only through an import of this
+    // executable: one that is imported is counted, one that is not cannot
+    // be called at all.
     static decltype(&HeapAlloc) realHeap;
     static decltype(&LocalAlloc) realLocal;
     static decltype(&GlobalAlloc) realGlobal;
     static decltype(&VirtualAlloc) realVirtual;
-    HOOK(HeapAlloc, [](HANDLE h, DWORD f, SIZE_T n) -> LPVOID { CountIfReader(); return realHeap(h, f, n); });
-    HOOK(LocalAlloc, [](UINT f, SIZE_T n) -> HLOCAL { CountIfReader(); return realLocal(f, n); });
-    HOOK(GlobalAlloc, [](UINT f, SIZE_T n) -> HGLOBAL { CountIfReader(); return realGlobal(f, n); });
-    HOOK(VirtualAlloc, [](LPVOID p, SIZE_T n, DWORD t, DWORD pr) -> LPVOID { CountIfReader(); return realVirtual(p, n, t, pr); });
-    realHeap = hook_HeapAlloc.Original();
-    realLocal = hook_LocalAlloc.Original();
-    realGlobal = hook_GlobalAlloc.Original();
-    realVirtual = hook_VirtualAlloc.Original();
+    std::vector<std::shared_ptr<void>> hooks;
+    if (IsImported("HeapAlloc")) {
+        realHeap = (decltype(realHeap))iat_slot_HeapAlloc;
+        hooks.push_back(ArmHook<decltype(&HeapAlloc)>(&iat_slot_HeapAlloc, [](HANDLE h, DWORD f, SIZE_T n) -> LPVOID {
+            CountIfReader();
+            return realHeap(h, f, n);
+        }));
+    }
+    if (IsImported("LocalAlloc")) {
+        realLocal = (decltype(realLocal))iat_slot_LocalAlloc;
+        hooks.push_back(ArmHook<decltype(&LocalAlloc)>(&iat_slot_LocalAlloc, [](UINT f, SIZE_T n) -> HLOCAL {
+            CountIfReader();
+            return realLocal(f, n);
+        }));
+    }
+    if (IsImported("GlobalAlloc")) {
+        realGlobal = (decltype(realGlobal))iat_slot_GlobalAlloc;
+        hooks.push_back(ArmHook<decltype(&GlobalAlloc)>(&iat_slot_GlobalAlloc, [](UINT f, SIZE_T n) -> HGLOBAL {
+            CountIfReader();
+            return realGlobal(f, n);
+        }));
+    }
+    if (IsImported("VirtualAlloc")) {
+        realVirtual = (decltype(realVirtual))iat_slot_VirtualAlloc;
+        hooks.push_back(ArmHook<decltype(&VirtualAlloc)>(&iat_slot_VirtualAlloc,
+                                                         [](LPVOID p, SIZE_T n, DWORD t, DWORD pr) -> LPVOID {
+            CountIfReader();
+            return realVirtual(p, n, t, pr);
+        }));
+    }
     std::string read;
     for (int i = 0; i < 100; i++)
         read += KeyRecord(i % 2 ? 0x5E : 0x5F, BREAK | E0);

@@ -42,10 +42,10 @@ TEST(SwitchPrivilege, PassesEnabledOrZeroForTheLookedUpPrivilege)
     std::vector<std::string> expected = {
         "OpenProcessToken(access=0x28)",
         "LookupPrivilegeValueA(NULL, SeShutdownPrivilege)",
-        "AdjustTokenPrivileges(attributes=0x2, token=0000000000001234, disableAll=0, count=1, luid=19, len=0, prev=0000000000000000, ret=0000000000000000)",
+        "AdjustTokenPrivileges(attributes=0x2, token=0x1234, disableAll=0, count=1, luid=19, len=0, prev=0x0, ret=0x0)",
         "OpenProcessToken(access=0x28)",
         "LookupPrivilegeValueA(NULL, SeShutdownPrivilege)",
-        "AdjustTokenPrivileges(attributes=0x0, token=0000000000001234, disableAll=0, count=1, luid=19, len=0, prev=0000000000000000, ret=0000000000000000)",
+        "AdjustTokenPrivileges(attributes=0x0, token=0x1234, disableAll=0, count=1, luid=19, len=0, prev=0x0, ret=0x0)",
     };
     EXPECT_EQ(expected, Calls());
 }

@@ -18,7 +18,7 @@ int g_failFirst;          // number of calls that fail before the real one runs
 
 LONG WINAPI CountingQuery(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size)
 {
-    Record("RegQueryValueExA(%s, offered=%lu, reserved=%p)", name, *size, (void*)reserved);
+    Record("RegQueryValueExA(%s, offered=%lu, reserved=0x%llx)", name, *size, (unsigned long long)(ULONG_PTR)reserved);
     if (g_failFirst > 0) {
         g_failFirst--;
         return ERROR_MORE_DATA;
@@ -40,7 +40,7 @@ TEST(ReadRegValue, GivesUpAfterFourCallsEachOfferingTheWholeBuffer)
     g_failFirst = 4;
     char buf[40];
     EXPECT_EQ(0, ReadRegValue(scratch.Key(), "v", buf, sizeof buf));
-    std::vector<std::string> expected(4, "RegQueryValueExA(v, offered=40, reserved=0000000000000000)");
+    std::vector<std::string> expected(4, "RegQueryValueExA(v, offered=40, reserved=0x0)");
     EXPECT_EQ(expected, Calls());
 }
 

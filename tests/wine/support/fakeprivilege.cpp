@@ -25,8 +25,10 @@ BOOL WINAPI FakeLookupPrivilegeValueA(LPCSTR system, LPCSTR name, PLUID luid)
 BOOL WINAPI FakeAdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES tp, DWORD len,
                                       PTOKEN_PRIVILEGES prev, PDWORD ret)
 {
-    Record("AdjustTokenPrivileges(attributes=0x%lx, token=%p, disableAll=%d, count=%lu, luid=%lu, len=%lu, prev=%p, ret=%p)",
-           tp->Privileges[0].Attributes, token, disableAll, tp->PrivilegeCount, tp->Privileges[0].Luid.LowPart, len,
-           (void*)prev, (void*)ret);
+    // Pointers as numbers: %p prints 8 digits on i686 and 16 on x86_64.
+    Record("AdjustTokenPrivileges(attributes=0x%lx, token=0x%llx, disableAll=%d, count=%lu, luid=%lu, len=%lu, prev=0x%llx, "
+           "ret=0x%llx)",
+           tp->Privileges[0].Attributes, (unsigned long long)(ULONG_PTR)token, disableAll, tp->PrivilegeCount,
+           tp->Privileges[0].Luid.LowPart, len, (unsigned long long)(ULONG_PTR)prev, (unsigned long long)(ULONG_PTR)ret);
     return g_fakeToken.adjusts;
 }

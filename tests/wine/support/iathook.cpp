@@ -1,10 +1,13 @@
 #include "iathook.h"
 #include <cstring>
+#include <gtest/gtest.h>
+
+static void* g_spare[64];
+static const char* g_spareName[64];
+static int g_spares;
 
 void*& ImportSlot(const char* name)
 {
-    static void* spare[64];
-    static int spares;
     auto base = reinterpret_cast<BYTE*>(GetModuleHandleA(NULL));
     auto dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
     auto nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
@@ -21,5 +24,21 @@ void*& ImportSlot(const char* name)
                 return slots[i];
         }
     }
-    return spare[spares < 63 ? spares++ : 63];
+    int at = g_spares < 63 ? g_spares++ : 63;
+    g_spareName[at] = name;
+    return g_spare[at];
+}
+
+bool IsImported(const char* name)
+{
+    void** slot = &ImportSlot(name);
+    return !(slot >= g_spare && slot < g_spare + 64);
+}
+
+void CheckImportSlot(void** slot)
+{
+    // A fake on a spare slot would never be called, and every "not called"
+    // expectation would hold without testing anything.
+    if (slot >= g_spare && slot < g_spare + 64)
+        ADD_FAILURE() << "the test executable does not import " << g_spareName[slot - g_spare];
 }

@@ -9,9 +9,12 @@
 
 // The test executable's own import slot for a function, found by its
 // undecorated name, so that i686's decorated link names (_f@N) need not be
-// spelled out. A function the executable does not import gets a spare slot
-// that nothing calls through.
+// spelled out. A function the executable does not import gets a spare slot,
+// which a hook refuses.
 void*& ImportSlot(const char* name);
+// Fails the running test when a hook is put on a spare slot.
+void CheckImportSlot(void** slot);
+bool IsImported(const char* name);
 
 // Declares the import slot of fn. Use at namespace scope.
 #define IAT_SLOT(fn) static void*& iat_slot_##fn = ImportSlot(#fn)
@@ -52,7 +55,11 @@ template <typename F>
 class IatHook {
 public:
     template <typename G>
-    IatHook(void** slot, G fake) : slot_(slot), old_(*slot) { Write(ImportThunk<F>::Make(fake)); }
+    IatHook(void** slot, G fake) : slot_(slot), old_(*slot)
+    {
+        CheckImportSlot(slot);
+        Write(ImportThunk<F>::Make(fake));
+    }
     ~IatHook() { Write(old_); }
     IatHook(const IatHook&) = delete;
     IatHook& operator=(const IatHook&) = delete;
