@@ -9,6 +9,8 @@ function(add_gtest_cases target prefix)
         foreach(line ${lines})
             string(REGEX REPLACE "^TEST(_F)?\\(([A-Za-z0-9_]+), *([A-Za-z0-9_]+)\\).*" "\\2.\\3" case "${line}")
             add_test(NAME ${prefix}.${case} COMMAND ${target} --gtest_filter=${case})
+            # A case that cannot apply to this architecture skips with its reason.
+            set_tests_properties(${prefix}.${case} PROPERTIES SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
             if(ARG_PROPERTIES)
                 set_tests_properties(${prefix}.${case} PROPERTIES ${ARG_PROPERTIES})
             endif()
