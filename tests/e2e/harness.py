@@ -10,6 +10,8 @@ import subprocess
 import tempfile
 import time
 
+# Set by configure(); read them as harness.NAME, since "from harness import *"
+# copies their values at import time.
 WINE = WINESERVER = UIDRIVER = DOUBLE = None
 BITS = 64
 SCENARIOS = {}

@@ -31,6 +31,12 @@ def install_on_win98(dist, prefix, env=None):
     wait_for(lambda: "100" in codes(prefix, "vorel12"), 20, "the agent's register request 100")
 
 
+def press(prefix, event, logged):
+    """Has the VxD double post a key to the registered window."""
+    check(ui(prefix, "setevent", event)[0] == 0, "the VxD double has a key event " + event)
+    wait_for(lambda: logged in requests(prefix, "vorel12"), 5, "the VxD double's post " + logged)
+
+
 def window_bytes(prefix):
     code, out = ui(prefix, "hwnd", VXD_WINDOW)
     check(code == 0, "the agent's main window exists")
@@ -47,23 +53,24 @@ def win98_agent_loads_the_vxd_and_acts_on_its_keys(dist, prefix):
           "load request 1 with the short path of the VxD beside the agent: " + short)
     check(requests(prefix, "vorel12")[0] == "100 " + window_bytes(prefix),
           "register request 100 with the 4-byte main window handle")
-    ui(prefix, "setevent", "E2E_VXD_POWER")
+    press(prefix, "E2E_VXD_POWER", "1124 64 00 00 00")
     code, out = ui(prefix, "box", "Tandrel", POWER_QUESTION, "IDNO", "10")
     check(code == 0, "a Power key posted by the VxD asks the question; answered No (%s)" % out)
     time.sleep(0.5)
     check("107" not in codes(prefix, "vorel12"), "No sends no notice")
-    ui(prefix, "setevent", "E2E_VXD_SLEEP")
+    press(prefix, "E2E_VXD_SLEEP", "1124 65 00 00 00")
     check(ui(prefix, "box", "Tandrel", POWER_QUESTION, "IDNO", "2")[0] == 3, "Sleep asks no question")
+    # Requests without input are logged as their code alone.
     before = len(requests(prefix, "vorel12"))
     ui(prefix, "send", VXD_WINDOW, "0x218", "4", "0")
-    check(codes(prefix, "vorel12")[before:] == ["107"], "a suspend broadcast sends 107")
+    check(requests(prefix, "vorel12")[before:] == ["107"], "a suspend broadcast sends 107")
     ui(prefix, "send", VXD_WINDOW, "0x218", "7", "0")
     t0 = time.time()
-    wait_for(lambda: "108" in codes(prefix, "vorel12"), 8, "request 108")
+    wait_for(lambda: "108" in requests(prefix, "vorel12"), 8, "request 108")
     took = time.time() - t0
     check(3.5 <= took <= 6.0, "a resume sends 108 %.1f s later" % took)
     ui(prefix, "send", VXD_WINDOW, "273", "1126", "0")
-    check(codes(prefix, "vorel12")[-1] == "104", "command 1126 sends request 104")
+    check(requests(prefix, "vorel12")[-1] == "104", "command 1126 sends request 104")
 
 
 @scenario
@@ -74,23 +81,12 @@ def win98_agent_uses_an_already_loaded_vxd(dist, prefix):
 
 
 @scenario
-def win98_agent_without_its_vxd_reports_it_and_still_unloads(dist, prefix):
-    install_vxd_doubles(prefix)
-    prefix.set_version("win98", "vorel12a.exe")
-    agent = launch(prefix, wine_path(os.path.join(dist, "Files", "vorel12a.exe")), wait=False)
-    code, out = ui(prefix, "box", "Zolvar", "Can not find xx.vxd file.", "IDOK", "20")
-    check(code == 0, "string 4 in a Zolvar box (%s)" % out)
-    check(agent.wait(timeout=20) == 0, "the agent ends with exit code 0")
-    check(codes(prefix, "vxdldr")[-1] == "2", "the unload is still requested")
-
-
-@scenario
 def win98_agent_folder_too_long_for_the_vxd_path(dist, prefix):
     install_vxd_doubles(prefix)
     prefix.set_version("win98", "vorel12a.exe")
     # The VxD path beside the agent is 180 characters: one more than its buffer holds.
     folder = "C:\\" + "\\".join(["LongFolderName%02d" % i for i in range(9)]) + "\\" + "x" * 11
-    check(len(folder + "\\vorel12v.vxd") == 180, "the VxD path is 180 characters")
+    assert len(folder + "\\vorel12v.vxd") == 180
     os.makedirs(prefix.unix(folder))
     for name, src in (("vorel12a.exe", os.path.join(dist, "Files", "vorel12a.exe")), ("vorel12v.vxd", vxd_double())):
         with open(src, "rb") as f:
@@ -108,10 +104,11 @@ def win98_removal_waits_for_an_agent_whose_unload_is_refused(dist, prefix):
     un = launch(prefix, UNINSTALLER, wait=False)
     check(ui(prefix, "box", "Tandrel", UNINSTALL_QUESTION, "IDYES", "20")[0] == 0, "the uninstaller asks once")
     check(ui(prefix, "window", "#32770", "20", "Ossivane")[0] == 0, "the refused unload shows an Ossivane box")
-    check(codes(prefix, "vorel12")[-1] == "106", "the agent sent 106")
+    check(requests(prefix, "vorel12")[-1] == "106", "the agent sent 106")
     check(requests(prefix, "vxdldr")[-1] == "2 ff ff ff ff " + hex_bytes("VOREL12\0"),
           "then the 12-byte unload request")
-    time.sleep(3)
+    # Longer than the 5 s + 5 s after which the uninstaller used to go on.
+    time.sleep(11)
     check(os.path.isfile(prefix.unix(DEST + "vorel12a.exe")), "nothing of the destination is deleted meanwhile")
     code, out = ui(prefix, "box", "Ossivane", "*", "IDOK", "5")
     check(code == 0 and "denied" in out.lower(), "the system's text under Ossivane: " + out)
@@ -124,9 +121,10 @@ def win98_removal_waits_for_an_agent_whose_unload_is_refused(dist, prefix):
 @scenario
 def win98_power_off_answered_yes_ends_the_session(dist, prefix):
     install_on_win98(dist, prefix)
-    ui(prefix, "setevent", "E2E_VXD_POWER")
+    press(prefix, "E2E_VXD_POWER", "1124 64 00 00 00")
     code, out = ui(prefix, "box", "Tandrel", POWER_QUESTION, "IDYES", "10")
     check(code == 0, "the question, answered Yes (%s)" % out)
     wait_for(lambda: not wine_processes(prefix), 20, "the Wine session to end")
     print("ok: every Wine process of the prefix is gone")
-    check(codes(prefix, "vorel12")[-1] == "107", "107 went out before Windows was asked to shut down")
+    # The order against the shutdown itself is pinned in the wine tier.
+    check(requests(prefix, "vorel12")[-1] == "107", "107 was the last request, and the session ended")

@@ -4,6 +4,7 @@ import os
 import subprocess
 import time
 
+import harness
 from harness import *
 
 
@@ -61,7 +62,7 @@ def gallery(dist):
         finally:
             prefix.close()
     sheet = os.path.join(work_dir(), "screenshots", "gallery.png")
-    subprocess.run(["montage"] + SHOTS + ["-tile", "3x", "-geometry", "+12+12", "-background", "#d0d0d0", sheet],
+    subprocess.run(["/usr/bin/montage"] + SHOTS + ["-tile", "3x", "-geometry", "+12+12", "-background", "#d0d0d0", sheet],
                    check=True)
     print("gallery:", sheet)
 
@@ -175,7 +176,7 @@ def bench(dist, prefix):
     figures["uninstall without the agent, ms"] = without * 1000
     for k, v in figures.items():
         print("BENCH %s: %.0f" % (k, v))
-    out = os.path.join(os.path.dirname(work_dir()), "bench-%d.json" % BITS)
+    out = os.path.join(os.path.dirname(work_dir()), "bench-%d.json" % harness.BITS)
     json.dump(figures, open(out, "w"))
 
 

@@ -34,18 +34,20 @@ static void Log(DWORD code, const void* in, DWORD inLen)
 }
 
 /* The real 9x driver posts the power command to the window that registered;
-   a scenario asks for it by setting one of two named events. */
+   a scenario asks for it by setting one of two named events, made before
+   the register request returns. Each post is logged as "1124 lParam". */
+static HANDLE g_keys[2];
+
 static DWORD WINAPI Keys(LPVOID unused)
 {
-    HANDLE events[2];
     (void)unused;
-    events[0] = CreateEventA(NULL, FALSE, FALSE, "E2E_VXD_POWER");
-    events[1] = CreateEventA(NULL, FALSE, FALSE, "E2E_VXD_SLEEP");
     for (;;) {
-        DWORD which = WaitForMultipleObjects(2, events, FALSE, INFINITE);
+        DWORD which = WaitForMultipleObjects(2, g_keys, FALSE, INFINITE);
         if (which > WAIT_OBJECT_0 + 1)
             return 0;
-        PostMessageA(g_window, WM_COMMAND, 1124, which == WAIT_OBJECT_0 ? 100 : 101);
+        LPARAM key = which == WAIT_OBJECT_0 ? 100 : 101;
+        PostMessageA(g_window, WM_COMMAND, 1124, key);
+        Log(1124, &key, 4);
     }
 }
 
@@ -74,6 +76,8 @@ BOOL WINAPI VxdDeviceIoControl(DWORD code, LPVOID in, DWORD inLen, LPVOID out, D
     }
     if (code == 100 && in && inLen == 4 && !g_window) {
         g_window = (HWND)(ULONG_PTR)*(DWORD*)in;
+        g_keys[0] = CreateEventA(NULL, FALSE, FALSE, "E2E_VXD_POWER");
+        g_keys[1] = CreateEventA(NULL, FALSE, FALSE, "E2E_VXD_SLEEP");
         CloseHandle(CreateThread(NULL, 0, Keys, NULL, 0, NULL));
     }
     return TRUE;
