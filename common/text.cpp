@@ -17,6 +17,19 @@ int TextEqual(const char* a, const char* b)
     return *a == *b;
 }
 
+static char Lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
+}
+
+int TextSameStart(const char* a, const char* b, unsigned n)
+{
+    for (unsigned i = 0; i < n; i++)
+        if (!a[i] || Lower(a[i]) != Lower(b[i]))
+            return 0;
+    return 1;
+}
+
 void TextZero(char* dst, unsigned cap)
 {
     for (unsigned i = 0; i < cap; i++)

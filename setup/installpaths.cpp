@@ -21,11 +21,6 @@ static int IsForbidden(unsigned char c, unsigned at)
     return 0;
 }
 
-static int IsUpper(unsigned char c, char letter)
-{
-    return (c & ~0x20) == (unsigned char)letter;
-}
-
 // CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9, with or without an
 // extension, name devices, not folders.
 static int IsDeviceName(const char* name, unsigned length)
@@ -35,8 +30,7 @@ static int IsDeviceName(const char* name, unsigned length)
         base++;
     static const char* const names[] = { "CON", "PRN", "AUX", "NUL", "COM", "LPT" };
     for (unsigned k = 0; k < 6; k++) {
-        const char* d = names[k];
-        if (base < 3 || !IsUpper(name[0], d[0]) || !IsUpper(name[1], d[1]) || !IsUpper(name[2], d[2]))
+        if (base < 3 || !TextSameStart(name, names[k], 3))
             continue;
         if (base == 3 && k < 4)
             return 1;

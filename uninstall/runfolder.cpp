@@ -2,21 +2,6 @@
 #include "footprint.h"
 #include "text.h"
 
-static char Lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
-}
-
-// The first n characters alike without regard to ASCII case; both texts are
-// at least n characters long.
-static int SameStart(const char* a, const char* b, unsigned n)
-{
-    for (unsigned i = 0; i < n; i++)
-        if (Lower(a[i]) != Lower(b[i]))
-            return 0;
-    return 1;
-}
-
 int FolderFromRunValue(const char* value, char* folder, unsigned cap)
 {
     const unsigned name = sizeof SZ_AGENT_EXE - 1;
@@ -30,7 +15,7 @@ int FolderFromRunValue(const char* value, char* folder, unsigned cap)
     }
     // Setup writes the agent's path; any other program's path would name
     // that program's folder.
-    if (cut == 0 || n - cut != name || !SameStart(value + cut, SZ_AGENT_EXE, name)) {
+    if (cut == 0 || n - cut != name || !TextSameStart(value + cut, SZ_AGENT_EXE, name)) {
         if (cap)
             folder[0] = 0;
         return 0;
@@ -90,10 +75,10 @@ int IsFolderSafeToClear(const char* folder, const char* resolved, const char* wi
         if (p == '/' || ((c == '\\' || !c) && (p == '.' || p == ' ' || (p == '\\' && c && i > 1))))
             return 0;
     }
-    if ((n == w && SameStart(resolved, windowsDir, n)) || (n == s && SameStart(resolved, systemDir, n)))
+    if ((n == w && TextSameStart(resolved, windowsDir, n)) || (n == s && TextSameStart(resolved, systemDir, n)))
         return 0;
-    return !(n == s + 8 && SameStart(resolved, systemDir, s) && resolved[s] == '\\' &&
-             SameStart(resolved + s + 1, "drivers", 7));
+    return !(n == s + 8 && TextSameStart(resolved, systemDir, s) && resolved[s] == '\\' &&
+             TextSameStart(resolved + s + 1, "drivers", 7));
 }
 
 int EnumKeyName(unsigned n, char* out, unsigned cap)
