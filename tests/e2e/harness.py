@@ -242,16 +242,12 @@ def silent_install(dist, prefix, dest, version=None, env=None):
     check(code == 0, "setup -s exited 0 after %.1f s" % (time.time() - start))
 
 
-def uninstall(prefix, final, shot=None):
+def uninstall(prefix, final):
     """Runs the uninstaller, confirms, checks the final message; seconds from the confirmation to it."""
     un = launch(prefix, UNINSTALLER, wait=False)
     code, out = ui(prefix, "box", "Tandrel", UNINSTALL_QUESTION, "IDYES", "20")
     check(code == 0, "the uninstaller asks once (%s)" % out)
     t0 = time.time()
-    if shot:
-        ui(prefix, "window", "#32770", "30", "Tandrel")
-        time.sleep(0.3)
-        screenshot(shot)
     code, out = ui(prefix, "box", "Tandrel", final, "IDOK", "60")
     took = time.time() - t0
     check(code == 0, "the uninstaller ends with its final message (%s)" % out)
@@ -280,10 +276,9 @@ def agent_pid(prefix):
     return int(out) if code == 0 and out.isdigit() else 0
 
 
-def start_agent_from_setup(dist, prefix, version, dest="C:\\Apps\\Tandrel\\"):
-    """Silent install of the package with the driver double; the agent that setup starts registers."""
-    pkg = test_package(dist)
-    silent_install(pkg, prefix, dest, version)
+def start_agent_from_setup(dist, prefix, version):
+    """Silent install into C:\\Apps\\Tandrel of the package with the driver double;
+    the agent that setup starts registers."""
+    silent_install(test_package(dist), prefix, "C:\\Apps\\Tandrel\\", version)
     wait_for(lambda: agent_pid(prefix) and "0x00220000" in driver_log(prefix), 20, "the agent's register request")
     print("ok: setup started the agent; the driver double logged its register request")
-    return pkg
