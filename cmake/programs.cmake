@@ -7,6 +7,13 @@ set(PROGRAM_FLAGS
     -fno-tree-loop-distribute-patterns
     -Wall -Wextra)
 
+# The shipped build optimises across files: about 1.5 KB less for setup.
+# The test builds link the same code as ordinary objects.
+option(PROGRAM_LTO "link-time optimisation of the programs" OFF)
+if(PROGRAM_LTO)
+    list(APPEND PROGRAM_FLAGS -flto)
+endif()
+
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     set(ENTRY_SYMBOL _WinMainCRTStartup)
 else()
@@ -66,7 +73,8 @@ function(program name code res)
         -Wl,--major-os-version,4 -Wl,--minor-os-version,0
         -Wl,--disable-dynamicbase -Wl,--disable-reloc-section
         -Wl,--no-insert-timestamp
-        -Wl,-Map,${CMAKE_CURRENT_BINARY_DIR}/${name}.map)
+        -Wl,-Map,${CMAKE_CURRENT_BINARY_DIR}/${name}.map
+        $<$<BOOL:${PROGRAM_LTO}>:-flto -Os>)
     target_link_libraries(${name} PRIVATE ${code} ${SYSTEM_LIBS} gcc)
     set_target_properties(${name} PROPERTIES LINKER_LANGUAGE CXX)
 endfunction()
