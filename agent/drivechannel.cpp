@@ -78,10 +78,7 @@ static int BuildVxdPath(char* path)
     if (n >= sizeof module)
         return 0;
     if (n > 0) {
-        DWORD cut = n;
-        while (cut > 0 && module[cut - 1] != '\\')
-            cut--;
-        module[cut] = 0;
+        module[TextAfterLastBackslash(module, 0)] = 0;
         if (!TextCopy(path, VXD_PATH_SIZE, module))
             return 0;
     }

@@ -10,15 +10,20 @@
 
 static char g_text[TEXT_BUFFER_SIZE];
 static const char SZ_HELP_SUFFIX[] = "\\vorel12\\tandrel.htm";
-static const char SZ_CONTROL_SUFFIX[] = "\\control keyboard";
+// Quoted, so that a blank in the folder cannot make Windows run another
+// program first.
+static const char SZ_CONTROL_PREFIX[] = "\"";
+static const char SZ_CONTROL_SUFFIX[] = "\\control.exe\" keyboard";
 
-// The directory is asked for with the room the buffer has left after the
-// suffix; a directory that does not fit leaves the command undone.
-static int DirectoryWithSuffix(UINT(WINAPI* getDirectory)(LPSTR, UINT), const char* suffix)
+// The directory is asked for with the room the buffer has left around it;
+// a directory that does not fit leaves the command undone.
+static int DirectoryWithSuffix(UINT(WINAPI* getDirectory)(LPSTR, UINT), const char* prefix, const char* suffix)
 {
-    UINT room = TEXT_BUFFER_SIZE - TextLength(suffix);
+    unsigned lead = TextLength(prefix);
+    UINT room = TEXT_BUFFER_SIZE - lead - TextLength(suffix);
     TextZero(g_text, sizeof g_text);
-    UINT n = getDirectory(g_text, room);
+    TextCopy(g_text, sizeof g_text, prefix);
+    UINT n = getDirectory(g_text + lead, room);
     if (n == 0 || n >= room)
         return 0;
     return TextAppend(g_text, sizeof g_text, suffix);
@@ -26,7 +31,7 @@ static int DirectoryWithSuffix(UINT(WINAPI* getDirectory)(LPSTR, UINT), const ch
 
 void OpenHelp()
 {
-    if (DirectoryWithSuffix(GetSystemDirectoryA, SZ_HELP_SUFFIX))
+    if (DirectoryWithSuffix(GetSystemDirectoryA, "", SZ_HELP_SUFFIX))
         ShellExecuteA(g_mainWindow, "Open", g_text, NULL, NULL, SW_SHOW);
 }
 
@@ -36,7 +41,7 @@ void OpenKeyboardProperties()
     ReadVersion(&v);
     UINT(WINAPI* getDirectory)(LPSTR, UINT) =
         v.dwPlatformId == VER_PLATFORM_WIN32_NT ? GetSystemDirectoryA : GetWindowsDirectoryA;
-    if (DirectoryWithSuffix(getDirectory, SZ_CONTROL_SUFFIX))
+    if (DirectoryWithSuffix(getDirectory, SZ_CONTROL_PREFIX, SZ_CONTROL_SUFFIX))
         WinExec(g_text, SW_SHOW);
 }
 

@@ -1,7 +1,8 @@
 # Source lists of the three programs. The pure-core files are the ones that
 # make no system call; they are also built for the host.
-set(COMMON_PURE common/text.cpp common/cmdtail.cpp)
-set(COMMON_WIN32 common/platform.cpp common/registry.cpp common/privilege.cpp common/window.cpp common/walk.cpp)
+set(COMMON_PURE common/text.cpp common/cmdtail.cpp common/record.cpp)
+set(COMMON_WIN32 common/platform.cpp common/registry.cpp common/privilege.cpp common/window.cpp common/walk.cpp
+    common/leadbyte.cpp)
 
 set(AGENT_PURE agent/keyrecord.cpp)
 set(AGENT_WIN32 agent/agentmain.cpp agent/mainwindow.cpp agent/trayicon.cpp agent/drivechannel.cpp
@@ -9,11 +10,12 @@ set(AGENT_WIN32 agent/agentmain.cpp agent/mainwindow.cpp agent/trayicon.cpp agen
 
 set(SETUP_PURE setup/cmdline.cpp setup/sizetext.cpp setup/installpaths.cpp)
 set(SETUP_WIN32 setup/setupmain.cpp setup/copyfiles.cpp setup/register.cpp setup/shortcuts.cpp
-    setup/chooser.cpp setup/restart.cpp setup/setupdialog.cpp)
+    setup/chooser.cpp setup/restart.cpp setup/setupdialog.cpp setup/installrecord.cpp)
 
 set(UNINSTALL_PURE uninstall/runfolder.cpp)
 set(UNINSTALL_WIN32 uninstall/uninstallmain.cpp uninstall/closeagent.cpp uninstall/servicermv.cpp
     uninstall/removal.cpp)
 
-set(PURE_CORE ${COMMON_PURE} ${AGENT_PURE} ${SETUP_PURE} ${UNINSTALL_PURE})
+# The host builds take their lead bytes from a table of their own.
+set(PURE_CORE ${COMMON_PURE} ${AGENT_PURE} ${SETUP_PURE} ${UNINSTALL_PURE} tests/host/leadbyte_table.cpp)
 list(TRANSFORM PURE_CORE PREPEND ${CMAKE_CURRENT_LIST_DIR}/../ OUTPUT_VARIABLE PURE_CORE_ABS)

@@ -16,3 +16,15 @@ const char* SkipProgramName(const char* p)
         p++;
     return p;
 }
+
+int TailIsSwitch(const char* tail, char letter)
+{
+    while (*tail == ' ' || *tail == '\t')
+        tail++;
+    if ((tail[0] != '-' && tail[0] != '/') || (tail[1] | 0x20) != letter)
+        return 0;
+    tail += 2;
+    while (*tail == ' ' || *tail == '\t')
+        tail++;
+    return !*tail;
+}

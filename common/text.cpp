@@ -84,10 +84,24 @@ int TextAppendChar(char* dst, unsigned cap, char c)
     return TextAppend(dst, cap, one);
 }
 
+unsigned TextNext(const char* s, unsigned i)
+{
+    return TextIsLeadByte((unsigned char)s[i]) && s[i + 1] ? i + 2 : i + 1;
+}
+
+unsigned TextAfterLastBackslash(const char* s, unsigned from)
+{
+    unsigned after = 0;
+    for (unsigned i = 0; s[i]; i = TextNext(s, i))
+        if (s[i] == '\\' && i >= from)
+            after = i + 1;
+    return after;
+}
+
 int TextEndsWithBackslash(const char* s)
 {
-    unsigned n = TextLength(s);
-    return n > 0 && s[n - 1] == '\\';
+    unsigned after = TextAfterLastBackslash(s, 0);
+    return after > 0 && !s[after];
 }
 
 int TextEnsureBackslash(char* dst, unsigned cap)

@@ -18,6 +18,15 @@ int TextAppendChar(char* dst, unsigned cap, char c);
 // root + name; a backslash goes between them unless root is empty or already
 // ends with one. dst may be root itself.
 int TextJoin(char* dst, unsigned cap, const char* root, const char* name);
+// Whether c opens a double-byte character in the system's ANSI code page,
+// where the byte after it may have a backslash's code.
+int TextIsLeadByte(unsigned char c);
+// The index of the character after the one at i: double-byte characters
+// count as one, so scans never stop on a trail byte.
+unsigned TextNext(const char* s, unsigned i);
+// The index just past the last backslash at index from or later; 0 when
+// there is none.
+unsigned TextAfterLastBackslash(const char* s, unsigned from);
 int TextEndsWithBackslash(const char* s);
 // Appends a backslash unless the text already ends with one.
 int TextEnsureBackslash(char* dst, unsigned cap);

@@ -57,7 +57,7 @@ int DriveRoot(const char* text, char* root, unsigned cap)
 {
     unsigned n = 0;
     while (text[n] && text[n] != '\\')
-        n++;
+        n = TextNext(text, n);
     if (text[n] == '\\')
         n++;
     return TextCopyPrefix(root, cap, text, n);

@@ -40,6 +40,7 @@ struct SizeWalk {
 struct CopyWalk {
     const char* source;
     const char* dest;
+    int whole;
 };
 
 void ResetProgress()
@@ -101,15 +102,10 @@ int CreateDirectoryPath(const char* path)
 {
     if (SetCurrentDirectoryA(path))
         return 1;
-    unsigned n = TextLength(path);
-    unsigned cut = 0;
-    for (unsigned i = n; i > 2; i--) {
-        if (path[i - 1] == '\\') {
-            cut = i - 1;
-            break;
-        }
-    }
-    if (cut >= 2) {
+    // The parent ends at the last backslash after "X:".
+    unsigned after = TextAfterLastBackslash(path, 2);
+    if (after) {
+        unsigned cut = after - 1;
         char parent[PARENT_DIR_SIZE];
         if (TextCopyPrefix(parent, sizeof parent, path, cut))
             CreateDirectoryPath(parent);
@@ -143,13 +139,18 @@ static void CopyOneFile(const char* name, void* context)
     if (!TextJoin(from, sizeof from, walk->source, name) || !TextJoin(to, sizeof to, walk->dest, name))
         return;
     ShowCopyStatus(from, to);
-    CopyFileA(from, to, FALSE);
-    CopyFileA(from, to, FALSE);
+    int copied = CopyTwice(from, to);
+    // A subfolder is not installed, and its copy fails as it should. Only a
+    // name that is now the package's own goes into the record.
+    DWORD attributes = GetFileAttributesA(from);
+    int folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (!folder && (!copied || !RecordInstalled(SZ_RECORD_FILES, name)))
+        walk->whole = 0;
     Sleep(100);
     AdvanceProgress(FileSizeOf(from) >> 10);
 }
 
-void CopyTree(const char* source, const char* dest)
+int CopyTree(const char* source, const char* dest)
 {
     char saved[SAVED_DIR_SIZE];
     int restore = SaveCurrentDirectory(saved);
@@ -162,19 +163,22 @@ void CopyTree(const char* source, const char* dest)
             CreateDirectoryPath(folder);
         }
     }
-    if (SetCurrentDirectoryA(source)) {
-        CopyWalk walk = { source, dest };
+    CopyWalk walk = { source, dest, SetCurrentDirectoryA(dest) != 0 };
+    if (SetCurrentDirectoryA(source))
         ForEachEntry(CopyOneFile, &walk);
-    }
+    else
+        walk.whole = 0;
     if (restore)
         SetCurrentDirectoryA(saved);
+    return walk.whole;
 }
 
-void CopySourceFiles()
+int CopySourceFiles()
 {
     char source[COPY_ARG_SIZE];
     char dest[COPY_ARG_SIZE];
     if (!TextJoin(source, sizeof source, SourceDir, SZ_SRC_FILES) || !TextCopy(dest, sizeof dest, DestDir))
-        return;
-    CopyTree(source, dest);
+        return 0;
+    ForgetOtherFolder();
+    return CopyTree(source, dest);
 }

@@ -5,8 +5,8 @@
 // The longest names joined to each folder in a STEP_PATH_SIZE buffer.
 static_assert(sizeof SZ_SRC_DRIVER == sizeof SZ_SRC_UNINSTALLER, "the driver and uninstaller sources are equally long");
 static const unsigned SOURCE_TAIL = sizeof SZ_SRC_UNINSTALLER - 1;
-// The agent's command line has two more bytes, for its quotes.
-static const unsigned DEST_TAIL = sizeof SZ_AGENT_EXE - 1;
+// The Run value holds the agent's path in quotes.
+static const unsigned DEST_TAIL = sizeof SZ_AGENT_EXE - 1 + 2;
 
 static int IsForbidden(unsigned char c, unsigned at)
 {
@@ -47,7 +47,15 @@ int InstallFoldersFit(const char* source, const char* dest)
     if (!TextEndsWithBackslash(dest) || TextLength(dest) + DEST_TAIL >= STEP_PATH_SIZE)
         return 0;
     unsigned backslashes = 0, nameStart = 0;
-    for (unsigned i = 0; dest[i]; i++) {
+    // prev is the last single-byte character; a double-byte one counts as
+    // none of the characters checked here, whatever its trail byte.
+    char prev = 0;
+    for (unsigned i = 0, next; dest[i]; i = next) {
+        next = TextNext(dest, i);
+        if (next == i + 2) {
+            prev = 'x';
+            continue;
+        }
         if (IsForbidden((unsigned char)dest[i], i))
             return 0;
         if (dest[i] == '\\') {
@@ -57,12 +65,13 @@ int InstallFoldersFit(const char* source, const char* dest)
             // folder that does not exist (and "." and ".." would make the
             // Run value name another folder than the one installed); no
             // device name.
-            if (i >= 2 && (dest[i - 1] == '\\' || dest[i - 1] == ' ' || dest[i - 1] == '.'))
+            if (i >= 2 && (prev == '\\' || prev == ' ' || prev == '.'))
                 return 0;
             if (i > nameStart && IsDeviceName(dest + nameStart, i - nameStart))
                 return 0;
             nameStart = i + 1;
         }
+        prev = dest[i];
     }
     unsigned char drive = (unsigned char)(dest[0] | 0x20);
     if (drive >= 'a' && drive <= 'z' && dest[1] == ':' && dest[2] == '\\')

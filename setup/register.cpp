@@ -26,22 +26,20 @@ static int WindowsFolder(char* buf, UINT size)
     return n > 0 && n < size;
 }
 
-static void CopyTwice(const char* from, const char* to)
+// 1 when either copy left the file in place.
+int CopyTwice(const char* from, const char* to)
 {
-    CopyFileA(from, to, FALSE);
-    CopyFileA(from, to, FALSE);
+    int copied = CopyFileA(from, to, FALSE) != 0;
+    return (CopyFileA(from, to, FALSE) != 0) | copied;
 }
 
-void CopyUninstaller()
+int CopyUninstaller()
 {
     char from[PATH_SIZE];
     char system[PATH_SIZE];
     char to[PATH_SIZE];
-    if (!TextJoin(from, sizeof from, SourceDir, SZ_SRC_UNINSTALLER))
-        return;
-    if (!SystemFolder(system, sizeof system) || !TextJoin(to, sizeof to, system, SZ_UNINSTALLER_EXE))
-        return;
-    CopyTwice(from, to);
+    return TextJoin(from, sizeof from, SourceDir, SZ_SRC_UNINSTALLER) && SystemFolder(system, sizeof system) &&
+           TextJoin(to, sizeof to, system, SZ_UNINSTALLER_EXE) && CopyTwice(from, to);
 }
 
 // Windows folder + "\System32\Drivers\vorel12s.sys": the drivers folder is
@@ -52,48 +50,71 @@ static int DriverFilePath(char* buf, UINT size)
     return WindowsFolder(windows, size) && TextJoin(buf, size, windows, SZ_DRIVER_UNDER_WINDIR);
 }
 
-void CopyDriverFile()
+int CopyDriverFile()
 {
     if (!IsNtPlatform())
-        return;
+        return 1;
     char from[PATH_SIZE];
     char to[PATH_SIZE];
-    if (!TextJoin(from, sizeof from, SourceDir, SZ_SRC_DRIVER) || !DriverFilePath(to, sizeof to))
-        return;
-    CopyTwice(from, to);
+    return TextJoin(from, sizeof from, SourceDir, SZ_SRC_DRIVER) && DriverFilePath(to, sizeof to) &&
+           CopyTwice(from, to);
 }
 
-static void SetString(HKEY key, const char* name, const char* data)
+int SetString(HKEY key, const char* name, const char* data)
 {
-    RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)data, TextLength(data) + 1);
+    return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)data, TextLength(data) + 1) == ERROR_SUCCESS;
 }
 
-void WriteRunValue()
+static int SetNumber(HKEY key, const char* name, DWORD data)
+{
+    return RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&data, sizeof data) == ERROR_SUCCESS;
+}
+
+// folder and name joined in quotes, so that Windows cannot take the text before a
+// blank in the folder for a program of its own.
+int QuotedPath(char* buf, unsigned cap, const char* folder, const char* name)
+{
+    return TextCopy(buf, cap, "\"") && TextJoin(buf + 1, cap - 1, folder, name) && TextAppend(buf, cap, "\"");
+}
+
+int WriteRunValue()
 {
     char data[PATH_SIZE];
-    if (!TextJoin(data, sizeof data, DestDir, SZ_AGENT_EXE))
-        return;
+    if (!QuotedPath(data, sizeof data, DestDir, SZ_AGENT_EXE))
+        return 0;
     HKEY key;
     // Opened only: the Run key is never created here.
     if (RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, &key) != ERROR_SUCCESS)
-        return;
-    SetString(key, SZ_RUN_VALUE, data);
+        return 0;
+    int written = SetString(key, SZ_RUN_VALUE, data);
     RegCloseKey(key);
+    return written;
 }
 
-void WriteUninstallEntry()
+int WriteUninstallEntry()
 {
     char text[PATH_SIZE];
     TextZero(text, sizeof text);
     LoadStringA(g_instance, IDS_DISPLAY_NAME, text, sizeof text);
     HKEY key = OpenOrCreateKey(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP);
     if (!key)
-        return;
-    SetString(key, SZ_DISPLAY_NAME, text);
+        return 0;
+    int ok = SetString(key, SZ_DISPLAY_NAME, text);
     char system[PATH_SIZE];
-    if (SystemFolder(system, sizeof system) && TextJoin(text, sizeof text, system, SZ_UNINSTALLER_EXE))
-        SetString(key, SZ_UNINSTALL_STRING, text);
+    if (SystemFolder(system, sizeof system) && QuotedPath(text, sizeof text, system, SZ_UNINSTALLER_EXE)) {
+        ok &= SetString(key, SZ_UNINSTALL_STRING, text);
+        ok &= TextAppend(text, sizeof text, SZ_QUIET_SWITCH) && SetString(key, SZ_QUIET_UNINSTALL_STRING, text);
+    } else {
+        ok = 0;
+    }
+    ok &= SetString(key, SZ_DISPLAY_VERSION, SZ_VERSION);
+    ok &= SetString(key, SZ_PUBLISHER, SZ_MAKER);
+    ok &= TextJoin(text, sizeof text, DestDir, SZ_AGENT_EXE) && SetString(key, SZ_DISPLAY_ICON, text);
+    ok &= SetNumber(key, SZ_ESTIMATED_SIZE, NeededKB);
+    ok &= SetNumber(key, SZ_NO_MODIFY, 1);
+    ok &= SetNumber(key, SZ_NO_REPAIR, 1);
     RegCloseKey(key);
+    return ok;
 }
 
 int CreateDriverService(const char* name, const char* path)
@@ -101,24 +122,25 @@ int CreateDriverService(const char* name, const char* path)
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
     if (!manager)
         return 0;
-    // An existing service keeps its configuration: the failure is not reported.
+    // An existing service keeps its configuration, and is the one installed.
     SC_HANDLE service = CreateServiceA(manager, name, name, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
                                        SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, path, NULL, NULL, NULL, NULL, NULL);
+    int made = service || GetLastError() == ERROR_SERVICE_EXISTS;
     if (service)
         CloseServiceHandle(service);
     CloseServiceHandle(manager);
-    return 1;
+    return made;
 }
 
-void RegisterComponents()
+int RegisterComponents()
 {
-    WriteRunValue();
-    WriteUninstallEntry();
+    int ok = WriteRunValue();
+    ok &= WriteUninstallEntry();
     if (IsNtPlatform()) {
         char path[SERVICE_PATH_SIZE];
-        if (DriverFilePath(path, sizeof path))
-            CreateDriverService(SZ_SERVICE, path);
+        ok &= DriverFilePath(path, sizeof path) && CreateDriverService(SZ_SERVICE, path);
     }
+    return ok;
 }
 
 void StartAgent()
@@ -126,10 +148,7 @@ void StartAgent()
     char windows[PATH_SIZE];
     if (WindowsFolder(windows, sizeof windows))
         SetCurrentDirectoryA(windows);
-    // Quoted: with a blank in the folder, Windows would otherwise try to run
-    // the text before the blank as a program of its own.
-    char command[PATH_SIZE + 2];
-    if (TextCopy(command, sizeof command, "\"") && TextJoin(command + 1, sizeof command - 1, DestDir, SZ_AGENT_EXE) &&
-        TextAppend(command, sizeof command, "\""))
+    char command[PATH_SIZE];
+    if (QuotedPath(command, sizeof command, DestDir, SZ_AGENT_EXE))
         WinExec(command, SW_SHOWNORMAL);
 }

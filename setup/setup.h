@@ -21,6 +21,7 @@ extern char DestText[DEST_TEXT_SIZE];
 extern DWORD NeededKB;
 extern DWORD CopiedKB;
 extern HWND SetupDialog;
+extern int g_exitCode;
 
 // setupmain.cpp
 int RegisterSetupClass(HINSTANCE instance);
@@ -30,35 +31,44 @@ int GetModuleFolder(char* target, unsigned cap);
 unsigned long long GetFreeDiskBytes(const char* root);
 unsigned long FreeKBOfDestination();
 bool IsNtVersion5();
+// The exit code: 0 installed, or what kept the installation from being whole.
 int RunSilentSetup(const char* folder, int folderFits);
 // Copy, uninstaller and driver file: the install steps before the progress
-// bar is set to 100 in the dialog.
-void InstallFiles();
+// bar is set to 100 in the dialog. Each step runs whatever the one before
+// did; 1 only when all of them did their part.
+int InstallFiles();
 // Registration and shortcuts: the steps after it.
-void InstallRegistration();
+int InstallRegistration();
 
 // copyfiles.cpp
 void ResetProgress();
 void ComputeNeededSize();
 DWORD TreeSize(const char* folder);
 DWORD FileSizeOf(const char* path);
-void CopySourceFiles();
-void CopyTree(const char* source, const char* dest);
+int CopySourceFiles();
+int CopyTree(const char* source, const char* dest);
 int CreateDirectoryPath(const char* path);
 void ShowCopyStatus(const char* source, const char* dest);
 void AdvanceProgress(DWORD kb);
 
 // register.cpp
-void CopyUninstaller();
-void CopyDriverFile();
-void RegisterComponents();
-void WriteRunValue();
-void WriteUninstallEntry();
+int CopyTwice(const char* from, const char* to);
+int CopyUninstaller();
+int CopyDriverFile();
+int RegisterComponents();
+int WriteRunValue();
+int WriteUninstallEntry();
 int CreateDriverService(const char* name, const char* path);
+int SetString(HKEY key, const char* name, const char* data);
+int QuotedPath(char* buf, unsigned cap, const char* folder, const char* name);
+
+// installrecord.cpp
+int RecordInstalled(const char* value, const char* name);
+void ForgetOtherFolder();
 void StartAgent();
 
 // shortcuts.cpp
-void CreateShortcuts();
+int CreateShortcuts();
 HRESULT CreateShellLink(const char* target, const char* link, const char* description);
 
 // chooser.cpp

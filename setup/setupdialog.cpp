@@ -67,17 +67,22 @@ static INT_PTR OkSequence(HWND dlg)
     TextCopy(DestText, sizeof DestText, DestDir);
     EnableWindow(GetDlgItem(dlg, IDC_CANCEL), FALSE);
     EnableWindow(GetDlgItem(dlg, IDC_OK), FALSE);
-    InstallFiles();
+    int whole = InstallFiles();
     SendMessageA(GetDlgItem(SetupDialog, IDC_PROGRESS), PBM_SETPOS, 100, 0);
-    InstallRegistration();
+    whole &= InstallRegistration();
     ShowWindow(dlg, SW_HIDE);
+    g_exitCode = whole ? 0 : ERROR_INSTALL_FAILURE;
     if (IsNtVersion5()) {
         // No owner and topmost: the dialog is hidden by now.
         if (Box(NULL, IDS_RESTART_PROMPT, SZ_SETUP_CAPTION, MB_YESNO | MB_ICONQUESTION | MB_TOPMOST) == IDYES) {
             RestartWindows();
+            if (whole)
+                g_exitCode = ERROR_SUCCESS_REBOOT_INITIATED;
             DestroyWindow(dlg);
             return TRUE;
         }
+        if (whole)
+            g_exitCode = ERROR_SUCCESS_REBOOT_REQUIRED;
     } else {
         Box(dlg, IDS_SETUP_COMPLETE, SZ_SETUP_CAPTION, MB_ICONINFORMATION);
         StartAgent();

@@ -14,6 +14,9 @@
 HINSTANCE g_instance;
 char SourceDir[SOURCE_DIR_SIZE];
 char DestDir[DEST_DIR_SIZE];
+// What the process reports to whoever started it, in the codes deployment
+// tools know from Windows Installer.
+int g_exitCode;
 
 #define ROOT_SIZE 80
 
@@ -32,9 +35,7 @@ int GetModuleFolder(char* target, unsigned cap)
         TextCopy(target, cap, "");
         return 0;
     }
-    DWORD cut = n;
-    while (cut > 0 && module[cut - 1] != '\\')
-        cut--;
+    unsigned cut = TextAfterLastBackslash(module, 0);
     // No folder at all is no folder of setup's own either.
     if (cut == 0) {
         TextCopy(target, cap, "");
@@ -60,40 +61,43 @@ unsigned long FreeKBOfDestination()
     return SaturatedKB(GetFreeDiskBytes(root));
 }
 
-void InstallFiles()
+int InstallFiles()
 {
-    CopySourceFiles();
-    CopyUninstaller();
-    CopyDriverFile();
+    int whole = CopySourceFiles();
+    whole &= CopyUninstaller();
+    whole &= CopyDriverFile();
+    return whole;
 }
 
-void InstallRegistration()
+int InstallRegistration()
 {
-    RegisterComponents();
-    CreateShortcuts();
+    int whole = RegisterComponents();
+    whole &= CreateShortcuts();
+    return whole;
 }
 
 int RunSilentSetup(const char* folder, int folderFits)
 {
-    // Nothing is installed, as silently as any other failed step, from a
-    // folder that is not setup's own or into one that would leave half an
-    // installation behind.
+    // Nothing is installed, and nothing is shown, from a folder that is not
+    // setup's own or into one that would leave half an installation behind.
     if (!GetModuleFolder(SourceDir, sizeof SourceDir) || !folderFits)
-        return 1;
+        return ERROR_INVALID_COMMAND_LINE;
     TextCopy(SourceText, sizeof SourceText, SourceDir);
     if (!TextCopy(DestDir, sizeof DestDir, folder[0] ? folder : SZ_DEFAULT_DEST) ||
         !TextEnsureBackslash(DestDir, sizeof DestDir) || !InstallFoldersFit(SourceDir, DestDir))
-        return 1;
+        return ERROR_INVALID_COMMAND_LINE;
     TextCopy(DestText, sizeof DestText, DestDir);
     unsigned long free = FreeKBOfDestination();
     ComputeNeededSize();
     if (free < NeededKB || free == 0)
-        return 0;
-    InstallFiles();
-    InstallRegistration();
-    if (!IsNtVersion5())
-        StartAgent();
-    return 1;
+        return ERROR_DISK_FULL;
+    int whole = InstallFiles();
+    whole &= InstallRegistration();
+    // Silent mode asks no restart question: the code tells that one is due.
+    if (IsNtVersion5())
+        return whole ? ERROR_SUCCESS_REBOOT_REQUIRED : ERROR_INSTALL_FAILURE;
+    StartAgent();
+    return whole ? 0 : ERROR_INSTALL_FAILURE;
 }
 
 static LRESULT SelectMode(HWND hwnd, const char* cmdline)
@@ -109,7 +113,8 @@ static LRESULT SelectMode(HWND hwnd, const char* cmdline)
     char folder[FOLDER_ARG_SIZE];
     int folderFits;
     if (ParseCommandLine(cmdline, folder, sizeof folder, &folderFits)) {
-        if (!RunSilentSetup(folder, folderFits))
+        g_exitCode = RunSilentSetup(folder, folderFits);
+        if (g_exitCode == ERROR_DISK_FULL)
             MessageBoxA(hwnd, SZ_NO_SPACE, SZ_SETUP_CAPTION, MB_ICONEXCLAMATION);
         DestroyWindow(hwnd);
         return 1;
@@ -129,8 +134,10 @@ LRESULT CALLBACK SetupWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         PostMessageA(hwnd, WM_START_SETUP, 0, 0);
         return 0;
     case WM_START_SETUP:
+        // Until OK has installed, closing the dialog is a cancel.
+        g_exitCode = ERROR_INSTALL_USEREXIT;
         DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_SETUP), hwnd, SetupDialogProc, 0);
-        PostQuitMessage(0);
+        PostQuitMessage(g_exitCode);
         return 0;
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -158,11 +165,12 @@ HWND CreateSetupWindow(HINSTANCE instance, LPSTR cmdline)
 extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdline, int)
 {
     g_instance = instance;
+    g_exitCode = 0;
     if (!RegisterSetupClass(instance))
         return 0;
     HWND window = CreateSetupWindow(instance, cmdline);
     if (!window)
-        return 0;
+        return g_exitCode;
     ShowWindow(window, SW_HIDE);
     return RunMessageLoop();
 }

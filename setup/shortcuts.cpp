@@ -41,7 +41,7 @@ HRESULT CreateShellLink(const char* target, const char* link, const char* descri
     return hr;
 }
 
-void CreateShortcuts()
+int CreateShortcuts()
 {
     static const char* const names[LINK_COUNT] = { SZ_LINK_ABOUT, SZ_LINK_HELP, SZ_LINK_UNINSTALL };
     static const char* const descriptions[LINK_COUNT] = { SZ_DESC_ABOUT, SZ_DESC_HELP, SZ_DESC_UNINSTALL };
@@ -55,10 +55,10 @@ void CreateShortcuts()
     TextZero(folder, sizeof folder);
     if (!ReadProgramsFolder(folder, sizeof folder) || !TextAppendChar(folder, sizeof folder, '\\') ||
         !TextAppend(folder, sizeof folder, SZ_MENU_FOLDER))
-        return;
+        return 0;
     CreateDirectoryA(folder, NULL);
     if (!TextAppendChar(folder, sizeof folder, '\\'))
-        return;
+        return 0;
     // A target that does not fit its slot leaves the slot empty, and that link out.
     char system[TARGET_SLOT];
     TextZero(g_targets[0], TARGET_SLOT);
@@ -69,15 +69,21 @@ void CreateShortcuts()
     UINT n = GetSystemDirectoryA(system, sizeof system);
     if (n > 0 && n < sizeof system)
         TextJoin(g_targets[2], TARGET_SLOT, system, SZ_UNINSTALLER_EXE);
+    int whole = 1;
     for (int i = 0; i < LINK_COUNT; i++) {
         char link[MENU_PATH_SIZE];
-        if (!g_targets[i][0] || !TextJoin(link, sizeof link, folder, g_linkNames[i]))
-            continue;
+        HANDLE probe = INVALID_HANDLE_VALUE;
         // The probe creates an empty file when none exists and leaves an existing one alone.
-        HANDLE probe = CreateFileA(link, 0, 0, NULL, OPEN_ALWAYS, 0, NULL);
-        if (probe == INVALID_HANDLE_VALUE)
+        if (g_targets[i][0] && TextJoin(link, sizeof link, folder, g_linkNames[i]))
+            probe = CreateFileA(link, 0, 0, NULL, OPEN_ALWAYS, 0, NULL);
+        if (probe == INVALID_HANDLE_VALUE) {
+            whole = 0;
             continue;
+        }
         CloseHandle(probe);
-        CreateShellLink(g_targets[i], link, g_descriptions[i]);
+        // The name is setup's from here on, link or not.
+        whole &= RecordInstalled(SZ_RECORD_LINKS, g_linkNames[i]);
+        whole &= SUCCEEDED(CreateShellLink(g_targets[i], link, g_descriptions[i]));
     }
+    return whole;
 }

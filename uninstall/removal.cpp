@@ -2,24 +2,32 @@
 // and the 9x enumerator scan.
 #include "uninstall.h"
 #include "footprint.h"
+#include "record.h"
 #include "registry.h"
 #include "runfolder.h"
 #include "text.h"
-#include "walk.h"
 
-#define SAVED_DIR_SIZE   256
 #define FILE_PATH_SIZE   256
 #define MFG_OFFERED      80
 
 static const char* const VOREL12_FILES[8] = { "tandrel.htm", "vorel12s.dll", "vorel12a.exe" };
 
+// A link's target is not the package's: neither the link nor what it leads to is touched.
+static int IsLink(const char* path, int* exists)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    *exists = attributes != INVALID_FILE_ATTRIBUTES;
+    return *exists && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 // The full path from the folder argument as given: a folder ending in a
 // backslash gives two in a row, which the file functions accept.
-static void DeleteOneFile(const char* name, void* context)
+static void DeleteOneFile(const char* folder, const char* name)
 {
-    const char* folder = (const char*)context;
     char path[FILE_PATH_SIZE];
-    if (!TextCopy(path, sizeof path, folder) || !TextAppend(path, sizeof path, "\\") || !TextAppend(path, sizeof path, name))
+    int exists;
+    if (!TextCopy(path, sizeof path, folder) || !TextAppend(path, sizeof path, "\\") ||
+        !TextAppend(path, sizeof path, name) || IsLink(path, &exists) || !exists)
         return;
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
@@ -28,19 +36,32 @@ static void DeleteOneFile(const char* name, void* context)
     DeleteFileA(path);
 }
 
-void ClearFolder(const char* folder)
+void ClearFolder(const char* folder, const char* record)
 {
-    char saved[SAVED_DIR_SIZE];
-    TextZero(saved, sizeof saved);
-    DWORD n = GetCurrentDirectoryA(sizeof saved, saved);
-    int restore = n > 0 && n < sizeof saved;
-    // The search runs in the current directory: if the folder cannot be made
-    // current, nothing there is the folder's.
-    if (SetCurrentDirectoryA(folder))
-        ForEachEntry(DeleteOneFile, (void*)folder);
-    if (restore)
-        SetCurrentDirectoryA(saved);
+    int exists;
+    if (IsLink(folder, &exists))
+        return;
+    char name[FILE_PATH_SIZE];
+    while (TakeRecordedName(&record, name, sizeof name))
+        if (name[0])
+            DeleteOneFile(folder, name);
+    // Only an empty folder goes: whatever else is in it stays, and the folder with it.
     RemoveDirectoryA(folder);
+}
+
+// The names setup recorded in value, or the package's own where an install
+// made before the record has none.
+static void ReadRecord(const char* value, const char* package, char* record)
+{
+    TextZero(record, RECORD_SIZE);
+    HKEY key;
+    int read = 0;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY, &key) == ERROR_SUCCESS) {
+        read = ReadRegValue(key, value, record, RECORD_SIZE);
+        RegCloseKey(key);
+    }
+    if (!read)
+        TextCopy(record, RECORD_SIZE, package);
 }
 
 static int Folder(UINT(WINAPI* get)(LPSTR, UINT), char* buf, UINT size)
@@ -75,18 +96,24 @@ void ClearDestinationFolder()
     // The resolved folder replaces the value, which is not needed again. An
     // install with -dC:\ points the value at a root, which is refused.
     char folder[RUN_VALUE_SIZE];
-    if (read && FolderFromRunValue(value, folder, sizeof folder) && ResolveFolderToClear(folder, value, sizeof value))
-        ClearFolder(value);
+    char record[RECORD_SIZE];
+    if (read && FolderFromRunValue(value, folder, sizeof folder) && ResolveFolderToClear(folder, value, sizeof value)) {
+        ReadRecord(SZ_RECORD_FILES, SZ_PACKAGE_FILES, record);
+        ClearFolder(value, record);
+    }
 }
 
 void ClearStartMenuFolder()
 {
     char path[TEXT_PATH_SIZE];
     char resolved[TEXT_PATH_SIZE];
+    char record[RECORD_SIZE];
     TextZero(path, sizeof path);
     if (ReadProgramsFolder(path, sizeof path) && TextAppend(path, sizeof path, "\\") &&
-        TextAppend(path, sizeof path, SZ_MENU_FOLDER) && ResolveFolderToClear(path, resolved, sizeof resolved))
-        ClearFolder(resolved);
+        TextAppend(path, sizeof path, SZ_MENU_FOLDER) && ResolveFolderToClear(path, resolved, sizeof resolved)) {
+        ReadRecord(SZ_RECORD_LINKS, SZ_PACKAGE_LINKS, record);
+        ClearFolder(resolved, record);
+    }
 }
 
 void DeleteRegistryEntries()

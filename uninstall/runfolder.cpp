@@ -6,21 +6,27 @@ int FolderFromRunValue(const char* value, char* folder, unsigned cap)
 {
     const unsigned name = sizeof SZ_AGENT_EXE - 1;
     unsigned n = TextLength(value);
-    unsigned cut = 0;
-    for (unsigned i = n; i > 1; i--) {
-        if (value[i - 1] == '\\') {
-            cut = i;            // keep the backslash
-            break;
-        }
+    // Setup writes the path in quotes; earlier installs wrote it bare.
+    unsigned start = value[0] == '"';
+    if (start) {
+        if (n < 2 || value[n - 1] != '"')
+            n = 0;
+        else
+            n--;
     }
+    int quoteInside = 0;
+    for (unsigned i = start; i < n; i++)
+        quoteInside |= value[i] == '"';
+    // Cut after the last backslash (kept) at the path's second character or later.
+    unsigned cut = n ? TextAfterLastBackslash(value, start + 1) : 0;
     // Setup writes the agent's path; any other program's path would name
     // that program's folder.
-    if (cut == 0 || n - cut != name || !TextSameStart(value + cut, SZ_AGENT_EXE, name)) {
+    if (quoteInside || cut == 0 || cut > n || n - cut != name || !TextSameStart(value + cut, SZ_AGENT_EXE, name)) {
         if (cap)
             folder[0] = 0;
         return 0;
     }
-    return TextCopyPrefix(folder, cap, value, cut);
+    return TextCopyPrefix(folder, cap, value + start, cut - start);
 }
 
 static int IsSlash(char c)
@@ -40,9 +46,10 @@ static int IsFullPath(const char* p)
 // Length without trailing backslashes.
 static unsigned Trimmed(const char* s)
 {
-    unsigned n = TextLength(s);
-    while (n && s[n - 1] == '\\')
-        n--;
+    unsigned n = 0;
+    for (unsigned i = 0; s[i]; i = TextNext(s, i))
+        if (s[i] != '\\')
+            n = TextNext(s, i);
     return n;
 }
 
@@ -52,7 +59,7 @@ static int IsRoot(const char* folder, unsigned n)
         return 1;                                   // "C:\"
     if (folder[0] == '\\' && folder[1] == '\\') {   // "\\server\share\"
         unsigned separators = 0;
-        for (unsigned i = 2; i < n; i++)
+        for (unsigned i = 2; i < n; i = TextNext(folder, i))
             separators += folder[i] == '\\';
         return separators < 2;
     }
@@ -70,10 +77,14 @@ int IsFolderSafeToClear(const char* folder, const char* resolved, const char* wi
     // dot or a blank resolves once more to another folder ("C:\windows.\" is
     // "C:\windows\"), and a slash or an empty part would slip past the
     // comparisons below.
-    for (unsigned i = 1; resolved[i - 1]; i++) {
-        char c = resolved[i], p = resolved[i - 1];
-        if (p == '/' || ((c == '\\' || !c) && (p == '.' || p == ' ' || (p == '\\' && c && i > 1))))
+    char p = 0;                 // the character before; 'x' for a double-byte one
+    for (unsigned i = 0;; i = TextNext(resolved, i)) {
+        char c = resolved[i];
+        if (c == '/' || (i && (c == '\\' || !c) && (p == '.' || p == ' ' || (p == '\\' && c && i > 1))))
             return 0;
+        if (!c)
+            break;
+        p = TextNext(resolved, i) == i + 2 ? 'x' : c;
     }
     if ((n == w && TextSameStart(resolved, windowsDir, n)) || (n == s && TextSameStart(resolved, systemDir, n)))
         return 0;

@@ -28,7 +28,9 @@ int IsDriverActive(SC_HANDLE manager);
 int DeleteDriverService(SC_HANDLE manager);
 
 // removal.cpp
-void ClearFolder(const char* folder);
+// Deletes the names of the record ('|'-separated) from the folder, then the
+// folder if that left it empty; nothing in a folder that is a link.
+void ClearFolder(const char* folder, const char* record);
 void ClearDestinationFolder();
 void ClearStartMenuFolder();
 void DeleteRegistryEntries();

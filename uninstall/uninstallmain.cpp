@@ -1,6 +1,7 @@
 // Entry of the uninstaller: one question, then the fixed removal sequence
 // inside the hidden window's creation, then one final message.
 #include "uninstall.h"
+#include "cmdtail.h"
 #include "footprint.h"
 #include "window.h"
 #include "platform.h"
@@ -8,6 +9,11 @@
 #include "text.h"
 
 HINSTANCE g_instance;
+// -s: no question and no final message, the removal otherwise the same.
+int g_silent;
+// What the process reports, in the codes deployment tools know from
+// Windows Installer.
+int g_exitCode;
 
 #define CONFIRM_SIZE 80
 
@@ -25,7 +31,9 @@ static LRESULT RemovalSequence(HWND hwnd)
 {
     OSVERSIONINFOA v;
     ReadVersion(&v);
-    if (Box(IDS_CONFIRM, CONFIRM_SIZE, MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND | MB_TOPMOST) == IDNO) {
+    if (!g_silent &&
+        Box(IDS_CONFIRM, CONFIRM_SIZE, MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND | MB_TOPMOST) == IDNO) {
+        g_exitCode = ERROR_INSTALL_USEREXIT;
         DestroyWindow(hwnd);
         return 1;
     }
@@ -38,7 +46,11 @@ static LRESULT RemovalSequence(HWND hwnd)
     RegFlushKey(HKEY_LOCAL_MACHINE);
     DeleteVorel12Folder();
     ScanEnumeratorKeys();
-    Box(IsNtPlatform() ? IDS_DONE_NT : IDS_DONE_9X, TEXT_PATH_SIZE, MB_OK | MB_SETFOREGROUND | MB_TOPMOST);
+    // The NT family's driver stays loaded until the next restart.
+    int nt = IsNtPlatform();
+    g_exitCode = nt ? ERROR_SUCCESS_REBOOT_REQUIRED : 0;
+    if (!g_silent)
+        Box(nt ? IDS_DONE_NT : IDS_DONE_9X, TEXT_PATH_SIZE, MB_OK | MB_SETFOREGROUND | MB_TOPMOST);
     DestroyWindow(hwnd);
     return 0;
 }
@@ -49,7 +61,7 @@ LRESULT CALLBACK UninstallWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     case WM_CREATE:
         return RemovalSequence(hwnd);
     case WM_DESTROY:
-        PostQuitMessage(0);
+        PostQuitMessage(g_exitCode);
         return 0;
     case WM_PAINT:
         PaintNothing(hwnd);
@@ -79,13 +91,15 @@ HWND CreateUninstallWindow(HINSTANCE instance)
                            CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, NULL, NULL, instance, NULL);
 }
 
-extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdline, int)
 {
+    g_silent = TailIsSwitch(cmdline, 's');
+    g_exitCode = 0;
     if (!RegisterUninstallClass(instance))
         return 0;
     HWND window = CreateUninstallWindow(instance);
     if (!window)
-        return 0;
+        return g_exitCode;
     ShowWindow(window, SW_HIDE);
     UpdateWindow(window);
     return RunMessageLoop();

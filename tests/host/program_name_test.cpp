@@ -20,3 +20,11 @@ TEST(ProgramName, NoArgumentsAndUnclosedQuote)
     EXPECT_STREQ("", SkipProgramName("\"C:\\setup.exe"));
     EXPECT_STREQ("", SkipProgramName(""));
 }
+
+TEST(ProgramName, TheQuietSwitchIsTheWholeTail)
+{
+    for (const char* tail : { "-s", "/S", "  -s \t" })
+        EXPECT_EQ(1, TailIsSwitch(tail, 's')) << tail;
+    for (const char* tail : { "", "-", "-sx", "-s -x", "s", "-d", "x -s" })
+        EXPECT_EQ(0, TailIsSwitch(tail, 's')) << tail;
+}

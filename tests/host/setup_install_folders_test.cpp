@@ -39,14 +39,14 @@ TEST(InstallFolders, CharactersWindowsForbidsAndNamesItCannotCreate)
         EXPECT_EQ(0, InstallFoldersFit(SOURCE, dest)) << dest;
 }
 
-TEST(InstallFolders, LongestDestinationIs87AndLongestSourceIs80)
+TEST(InstallFolders, LongestDestinationIs85AndLongestSourceIs80)
 {
     // The Run value and the agent's command line hold the destination and
-    // "vorel12a.exe" in 100 bytes; the uninstaller and driver copies hold
-    // the source and "Uninst\vorel12u.exe".
-    EXPECT_EQ(1, InstallFoldersFit(SOURCE, Folder("C:\\", 87).c_str()));
-    EXPECT_EQ(0, InstallFoldersFit(SOURCE, Folder("C:\\", 88).c_str()));
-    EXPECT_EQ(1, InstallFoldersFit(SOURCE, Folder("\\\\server\\share\\", 87).c_str()));
+    // "vorel12a.exe" in quotes in 100 bytes; the uninstaller and driver
+    // copies hold the source and "Uninst\vorel12u.exe".
+    EXPECT_EQ(1, InstallFoldersFit(SOURCE, Folder("C:\\", 85).c_str()));
+    EXPECT_EQ(0, InstallFoldersFit(SOURCE, Folder("C:\\", 86).c_str()));
+    EXPECT_EQ(1, InstallFoldersFit(SOURCE, Folder("\\\\server\\share\\", 85).c_str()));
     EXPECT_EQ(0, InstallFoldersFit(SOURCE, Folder("C:\\", 128).c_str()));
     EXPECT_EQ(1, InstallFoldersFit(Folder("C:\\", 80).c_str(), "C:\\Tandrel\\"));
     EXPECT_EQ(0, InstallFoldersFit(Folder("C:\\", 81).c_str(), "C:\\Tandrel\\"));
@@ -55,3 +55,15 @@ TEST(InstallFolders, LongestDestinationIs87AndLongestSourceIs80)
 }
 
 }  // namespace
+
+extern int g_doubleByte932;
+
+TEST(InstallFolders, ADoubleByteTrailIsNoBackslashNorForbidden)
+{
+    g_doubleByte932 = 1;
+    EXPECT_EQ(1, InstallFoldersFit(SOURCE, "C:\\\x95\x5c\\"));
+    EXPECT_EQ(1, InstallFoldersFit(SOURCE, "C:\\\x81\x7c\\"));
+    EXPECT_EQ(0, InstallFoldersFit(SOURCE, "C:\\\x95\x5c.\\"));
+    g_doubleByte932 = 0;
+    EXPECT_EQ(0, InstallFoldersFit(SOURCE, "C:\\\x95\x5c\\"));
+}

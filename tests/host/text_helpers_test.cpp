@@ -129,3 +129,25 @@ TEST(TextCopyPrefix, TheFirstCharactersAtCapacityAndOneOver)
     EXPECT_EQ(1, TextCopyPrefix(out, sizeof out, "abc", 0));
     EXPECT_STREQ("", out);
 }
+
+// In code page 932 "\x95\x5c" is one character whose trail byte has the
+// backslash's code; in a single-byte code page the same bytes end in one.
+#define DOUBLE_BYTE_5C "\x95\x5c"
+extern int g_doubleByte932;
+
+struct DoubleByte : ::testing::Test {
+    void SetUp() override { g_doubleByte932 = 1; }
+    void TearDown() override { g_doubleByte932 = 0; }
+};
+
+TEST_F(DoubleByte, ATrailByteIsNoBackslash)
+{
+    EXPECT_FALSE(TextEndsWithBackslash("C:\\" DOUBLE_BYTE_5C));
+    EXPECT_TRUE(TextEndsWithBackslash("C:\\" DOUBLE_BYTE_5C "\\"));
+    EXPECT_EQ(3u, TextAfterLastBackslash("C:\\" DOUBLE_BYTE_5C "vorel12a.exe", 0));
+    char out[16];
+    EXPECT_EQ(1, TextJoin(out, sizeof out, "C:\\" DOUBLE_BYTE_5C, "a"));
+    EXPECT_STREQ("C:\\" DOUBLE_BYTE_5C "\\a", out);
+    g_doubleByte932 = 0;
+    EXPECT_TRUE(TextEndsWithBackslash("C:\\" DOUBLE_BYTE_5C));
+}

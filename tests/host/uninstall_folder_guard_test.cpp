@@ -2,6 +2,8 @@
 // the enumerator key names.
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
+#include "record.h"
 #include "runfolder.h"
 
 namespace {
@@ -21,13 +23,16 @@ TEST(RunValueFolder, CutAfterTheLastBackslash)
     EXPECT_EQ("<none>", Folder("\\vorel12a.exe"));   // a backslash only at the first character
     EXPECT_EQ("<none>", Folder(""));
     EXPECT_EQ("x\\", Folder("x\\vorel12a.exe"));     // relative: the guard refuses it
+    // Setup writes the path in quotes.
+    EXPECT_EQ("C:\\My Tools\\", Folder("\"C:\\My Tools\\vorel12a.exe\""));
+    EXPECT_EQ("<none>", Folder("\"\\vorel12a.exe\""));
 }
 
 TEST(RunValueFolder, OnlyTheAgentsOwnPathNamesAFolder)
 {
     for (const char* value : { "C:\\Other\\other.exe", "C:\\Tandrel\\", "C:\\Tandrel\\vorel12a.exe ",
                                "C:\\Tandrel\\vorel12a.exe.bak", "C:\\Tandrel\\xvorel12a.exe", "C:\\Tandrel/vorel12a.exe",
-                               "\"C:\\Tandrel\\vorel12a.exe\"" })
+                               "\"C:\\Tandrel\\vorel12a.exe", "C:\\Tandrel\\vorel12a.exe\"", "\"C:\\a\"b\\vorel12a.exe\"", "\"", "\"\"" })
         EXPECT_EQ("<none>", Folder(value)) << value;
 }
 
@@ -99,3 +104,38 @@ TEST(EnumKeyName, FourDigitsFrom0000To0099Only)
 }
 
 }  // namespace
+
+extern int g_doubleByte932;
+
+TEST(RunValueFolder, ADoubleByteTrailIsNoBackslash)
+{
+    g_doubleByte932 = 1;
+    EXPECT_EQ("<none>", Folder("\"C:\\\x95\x5c" "vorel12a.exe\""));
+    EXPECT_EQ("C:\\\x95\x5c\\", Folder("\"C:\\\x95\x5c\\vorel12a.exe\""));
+    g_doubleByte932 = 0;
+}
+
+std::vector<std::string> Names(const char* record)
+{
+    std::vector<std::string> out;
+    char name[16];
+    while (TakeRecordedName(&record, name, sizeof name))
+        out.push_back(name);
+    return out;
+}
+
+// A changed record names nothing outside its folder: such a name, or one
+// too long for its buffer, comes out empty and is skipped.
+TEST(RecordedNames, NoneReachesOutsideItsFolder)
+{
+    EXPECT_EQ((std::vector<std::string>{ "vorel12a.exe", "", "", "", "", "", "", "", "", "", "ok.txt" }),
+              Names("vorel12a.exe|..\\victim.txt|C:\\victim.txt|C:victim.txt|.|..|a/b|x.|x |"
+                    "sixteen_letters_|ok.txt"));
+    EXPECT_TRUE(Names("").empty());
+    EXPECT_TRUE(RecordHolds("a.exe|VOREL12.HTM", "vorel12.htm"));
+    EXPECT_FALSE(RecordHolds("a.exe|vorel12.htm.bak", "vorel12.htm"));
+    g_doubleByte932 = 1;            // trail bytes with the codes of '\\' and '|'
+    EXPECT_EQ((std::vector<std::string>{ "\x95\x5c" "a", "\x81\x7c" }), Names("\x95\x5c" "a|\x81\x7c"));
+    g_doubleByte932 = 0;
+    EXPECT_EQ((std::vector<std::string>{ "", "\x81" }), Names("\x95\x5c" "a|\x81\x7c"));
+}

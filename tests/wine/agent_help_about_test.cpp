@@ -75,19 +75,20 @@ TEST_F(HelpTest, PropertyRunsControlKeyboardFromTheFamilysFolder)
     SetFakeOs(NT4);
     g_dir = "C:\\WINNT\\system32";
     Send(CMD_PROPERTY);
-    std::vector<std::string> expected = { "WinExec(\"C:\\WINDOWS\\control keyboard\", 5)",
-                                          "WinExec(\"C:\\WINNT\\system32\\control keyboard\", 5)" };
+    // Quoted: a blank in the folder cannot start another program.
+    std::vector<std::string> expected = { "WinExec(\"\"C:\\WINDOWS\\control.exe\" keyboard\", 5)",
+                                          "WinExec(\"\"C:\\WINNT\\system32\\control.exe\" keyboard\", 5)" };
     EXPECT_EQ(expected, CallsTo("WinExec"));
 }
 
 TEST_F(HelpTest, PropertyWithATooLongDirectoryRunsNothing)
 {
-    g_dir = std::string(62, 'w');              // 62 + 17 + NUL = 80: fits
+    g_dir = std::string(56, 'w');              // 1 + 56 + 22 + NUL = 80: fits
     Send(CMD_PROPERTY);
     g_dir += "w";
     Send(CMD_PROPERTY);
     EXPECT_EQ(1u, CallsTo("WinExec").size());
-    EXPECT_EQ(std::vector<std::string>(2, "directory asked with room 63"), CallsTo("directory"));
+    EXPECT_EQ(std::vector<std::string>(2, "directory asked with room 57"), CallsTo("directory"));
 }
 
 // Finds the About boxes owned by the main window.

@@ -17,14 +17,15 @@ TEST(Boundaries, ASourceFolderOf80InstallsWholeAndOneOf81OrNoneInstallsNothing)
             CreateDirectoryA((source + d).c_str(), NULL);
         WriteFileBytes(source + "Files\\vorel12a.exe", 10);
         WriteFileBytes(source + "Uninst\\vorel12u.exe", 10);
+        WriteFileBytes(source + "Kernel\\vorel12s.sys", 10);
         FakeModulePath() = length == 200 ? source + std::string(200 - source.size(), 'e') : source + "setup.exe";
         SetCurrentDirectoryA(source.c_str());
         UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
-        EXPECT_EQ(0, p.Run("-s -d" + p.dest));
         bool whole = length == 80;
+        EXPECT_EQ(whole ? ERROR_SUCCESS_REBOOT_REQUIRED : ERROR_INVALID_COMMAND_LINE, p.Run("-s -d" + p.dest)) << length;
         EXPECT_EQ(whole, FileExists(p.dest + "vorel12a.exe")) << length;
         EXPECT_EQ(whole, FileExists(SystemDir() + "\\vorel12u.exe")) << length;
-        EXPECT_EQ(whole ? p.dest + "vorel12a.exe" : "", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE)) << length;
+        EXPECT_EQ(whole ? "\"" + p.dest + "vorel12a.exe\"" : "", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE)) << length;
         EXPECT_EQ(whole ? 3u : 0u, FilesIn(LinkFolder()).size()) << length;
         EXPECT_TRUE(CallsTo("MessageBoxA").empty());
         SetCurrentDirectoryA("C:\\");

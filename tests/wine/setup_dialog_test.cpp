@@ -135,7 +135,7 @@ TEST_F(DialogTest, ShowsTheFoldersAndSpacesThenInstallsWithProgressAndStartsTheA
     int box = IndexOf("MessageBoxA");
     int exec = IndexOf("WinExec");
     EXPECT_GT(exec, box);
-    EXPECT_EQ(p.dest + "vorel12a.exe", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+    EXPECT_EQ("\"" + p.dest + "vorel12a.exe\"", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
 }
 
 // Types the folder, presses OK, and waits for the box it answers with.
@@ -155,7 +155,7 @@ const char BAD_DESTINATION_BOX[] =
 TEST_F(DialogTest, AFolderThatCannotBeInstalledWholeWarnsAndKeepsTheDialogReadyForAnother)
 {
     std::string base = p.root.Path() + "d";
-    std::string longest = base + std::string(86 - base.size(), 'x');     // 87 with its backslash
+    std::string longest = base + std::string(84 - base.size(), 'x');     // 85 with its backslash
     const std::vector<std::string> refused = { "", longest + "x", base + "Bad?Name", "Tools", base + "\"q\"" };
     std::vector<bool> readyAfter;
     std::thread ui([&] {
@@ -180,7 +180,7 @@ TEST_F(DialogTest, AFolderThatCannotBeInstalledWholeWarnsAndKeepsTheDialogReadyF
     // Only the folder that fits was installed into, and whole.
     EXPECT_FALSE(FolderExists("C:\\Tandrel"));
     EXPECT_FALSE(FolderExists(base + "Bad"));
-    EXPECT_EQ(longest + "\\vorel12a.exe", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+    EXPECT_EQ("\"" + longest + "\\vorel12a.exe\"", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
     EXPECT_EQ((std::vector<std::string>{ "extra1.bin", "extra2.bin", "vorel12.htm", "vorel12a.exe" }), FilesIn(longest));
     EXPECT_EQ(3u, FilesIn(LinkFolder()).size());
     EXPECT_EQ(std::vector<std::string>{ "WinExec(\"\"" + longest + "\\vorel12a.exe\"\", 1) in " + WindowsDir() },
@@ -202,7 +202,7 @@ TEST_F(DialogTest, WithoutItsOwnFolderTheDialogInstallsNothing)
         TypeAndConfirm(dlg, DestTyped());
         Click(dlg, IDC_CANCEL);
     });
-    EXPECT_EQ(0, p.Run(""));
+    EXPECT_EQ(ERROR_INSTALL_USEREXIT, p.Run(""));
     ui.join();
     EXPECT_EQ("", source);
     EXPECT_EQ(std::vector<std::string>{ BAD_DESTINATION_BOX }, CallsTo("MessageBoxA"));
@@ -224,7 +224,7 @@ TEST_F(DialogTest, EscapeDoesNothingAndTheCloseBoxEndsWithoutInstalling)
         stillThere = IsWindow(dlg) && IsWindowVisible(dlg);
         PostMessageA(dlg, WM_CLOSE, 0, 0);
     });
-    EXPECT_EQ(0, p.Run(""));
+    EXPECT_EQ(ERROR_INSTALL_USEREXIT, p.Run(""));
     ui.join();
     EXPECT_TRUE(stillThere);
     EXPECT_TRUE(CallsTo("MessageBoxA").empty());
@@ -244,7 +244,7 @@ TEST_F(DialogTest, OnNt5TheRestartQuestionAnsweredNoStartsNothing)
             SetWindowTextA(GetDlgItem(dlg, IDC_DEST_DIR), (DestTyped() + "\\").c_str());
             Click(dlg, IDC_OK);
         });
-        EXPECT_EQ(0, p.Run(""));
+        EXPECT_EQ(ERROR_SUCCESS_REBOOT_REQUIRED, p.Run(""));
         ui.join();
         std::vector<std::string> boxes = CallsTo("MessageBoxA");
         ASSERT_EQ(1u, boxes.size()) << os.minor;
@@ -252,7 +252,7 @@ TEST_F(DialogTest, OnNt5TheRestartQuestionAnsweredNoStartsNothing)
         EXPECT_NE(std::string::npos, boxes[0].find("\\n\\nChoose Yes to restart your computer now or choose No to restart later.\", \"Tandrel Setup\", flags=0x40024)"));
         EXPECT_TRUE(CallsTo("WinExec").empty()) << os.minor;
         EXPECT_TRUE(CallsTo("ExitWindowsEx").empty());
-        EXPECT_EQ(p.dest + "vorel12a.exe", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+        EXPECT_EQ("\"" + p.dest + "vorel12a.exe\"", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
         RemoveFootprint(p.dest);
         DestroyWindow(FindWindowA(SZ_SETUP_CLASS, NULL));     // the dialog mode leaves it for the exit
         UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
@@ -271,7 +271,7 @@ TEST_F(DialogTest, OnNt5YesRestartsWithEwxReboot)
             Click(dlg, IDC_OK);
         }
     });
-    EXPECT_EQ(0, p.Run(""));
+    EXPECT_EQ(ERROR_SUCCESS_REBOOT_INITIATED, p.Run(""));
     ui.join();
     EXPECT_EQ(std::vector<std::string>{ "ExitWindowsEx(2, 0)" }, CallsTo("ExitWindowsEx"));
     EXPECT_TRUE(CallsTo("WinExec").empty());

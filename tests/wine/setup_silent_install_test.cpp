@@ -24,10 +24,27 @@ void ExpectCommonFootprint(Package& p)
     EXPECT_EQ((std::vector<std::string>{ "vorel12.htm", "vorel12a.exe", "vorel12v.vxd" }), FilesIn(p.dest));
     EXPECT_TRUE(FileExists(SystemDir() + "\\vorel12u.exe"));
     bool found;
-    EXPECT_EQ(p.dest + "vorel12a.exe", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE, &found));
+    // Command lines in quotes: a blank in a folder cannot start another program.
+    EXPECT_EQ("\"" + p.dest + "vorel12a.exe\"", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE, &found));
     EXPECT_TRUE(found);
-    EXPECT_EQ("Tandrel (V2.01)", ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_DISPLAY_NAME));
-    EXPECT_EQ(SystemDir() + "\\vorel12u.exe", ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_UNINSTALL_STRING));
+    const std::pair<const char*, std::string> entry[] = {
+        { SZ_DISPLAY_NAME, "Tandrel (V2.01)" },
+        { SZ_UNINSTALL_STRING, "\"" + SystemDir() + "\\vorel12u.exe\"" },
+        { SZ_QUIET_UNINSTALL_STRING, "\"" + SystemDir() + "\\vorel12u.exe\" -s" },
+        { SZ_DISPLAY_VERSION, "2.01" },
+        { SZ_PUBLISHER, "Ossivane" },
+        { SZ_DISPLAY_ICON, p.dest + "vorel12a.exe" },
+        { SZ_RECORD_LINKS, "Tandrel About.lnk|Tandrel Help.lnk|Uninstall Tandrel.lnk" },
+    };
+    for (const auto& value : entry)
+        EXPECT_EQ(value.second, ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, value.first)) << value.first;
+    std::string files = "|" + ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_RECORD_FILES) + "|";
+    for (const char* name : { "|vorel12a.exe|", "|vorel12.htm|", "|vorel12v.vxd|" })
+        EXPECT_NE(std::string::npos, files.find(name)) << files;
+    EXPECT_EQ(39u, files.size()) << files;                  // each name once
+    for (const char* flag : { SZ_NO_MODIFY, SZ_NO_REPAIR })
+        EXPECT_EQ(1u, ReadRegNumber(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, flag)) << flag;
+    EXPECT_EQ(NeededKB, ReadRegNumber(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_ESTIMATED_SIZE));
     std::string links = LinkFolder();
     EXPECT_EQ((std::vector<std::string>{ "Tandrel About.lnk", "Tandrel Help.lnk", "Uninstall Tandrel.lnk" }), FilesIn(links));
     EXPECT_EQ(std::make_pair(p.dest + "vorel12a.exe", std::string("Tandrel About")), ReadLink(links + "\\Tandrel About.lnk"));
@@ -73,7 +90,7 @@ TEST(SilentInstall, Nt5NeitherStartsTheAgentNorAsksToRestart)
 {
     for (FakeOs os : { WIN2K, WINXP, WIN2003 }) {          // any minor version counts as 5
         Package p(os);
-        EXPECT_EQ(0, p.Silent());
+        EXPECT_EQ(ERROR_SUCCESS_REBOOT_REQUIRED, p.Silent());      // silent mode asks no restart question
         ExpectCommonFootprint(p);
         EXPECT_TRUE(QueryDriverService().exists);
         EXPECT_TRUE(CallsTo("WinExec").empty()) << os.minor;
@@ -111,8 +128,8 @@ TEST(SilentInstall, DefaultFolderWhenNoFolderIsGiven)
     Package p(WIN2K);
     p.dest = "C:\\Tandrel\\";
     RemoveFootprint(p.dest);
-    EXPECT_EQ(0, p.Run("-s"));
-    EXPECT_EQ("C:\\Tandrel\\vorel12a.exe", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+    EXPECT_EQ(ERROR_SUCCESS_REBOOT_REQUIRED, p.Run("-s"));
+    EXPECT_EQ("\"C:\\Tandrel\\vorel12a.exe\"", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
     EXPECT_TRUE(FileExists("C:\\Tandrel\\vorel12.htm"));
 }
 
@@ -137,7 +154,7 @@ TEST(SilentInstall, FreeSpaceOfExactlyTheNeededSizeInstallsAndOneKLessShowsTheMe
         Package p(NT4);
         HOOK(GetDiskFreeSpaceA, FakeFreeSpace);
         g_freeBytes = freeKB * 1024 + 1023;           // the remainder does not count
-        EXPECT_EQ(0, p.Silent());
+        EXPECT_EQ(freeKB == 12 ? 0 : ERROR_DISK_FULL, p.Silent());
         if (freeKB == 12) {
             ExpectCommonFootprint(p);
             EXPECT_EQ(1u, CallsTo("WinExec").size());
@@ -159,7 +176,7 @@ TEST(SilentInstall, FourTebibytesFreeIsPlentyNotAWrappedSmallFigure)
     Package p(WIN2K);
     HOOK(GetDiskFreeSpaceA, FakeFreeSpace);
     g_freeBytes = 4ull << 40;           // 4 TiB: 2^32 K, which wraps to 0 in 32 bits
-    EXPECT_EQ(0, p.Silent());
+    EXPECT_EQ(ERROR_SUCCESS_REBOOT_REQUIRED, p.Silent());
     EXPECT_TRUE(CallsTo("MessageBoxA").empty());
     EXPECT_TRUE(FileExists(p.dest + "vorel12a.exe"));
     EXPECT_EQ(std::vector<std::string>{ "GetDiskFreeSpaceA(" + Quote(p.root.Path().substr(0, 3).c_str()) + ")" },
@@ -169,7 +186,7 @@ TEST(SilentInstall, FourTebibytesFreeIsPlentyNotAWrappedSmallFigure)
 TEST(SilentInstall, ARejectedDriveRootCountsAsNoSpace)
 {
     Package p(NT4);
-    EXPECT_EQ(0, p.Run("-s -dQ:\\Tools"));      // no drive Q: in the prefix
+    EXPECT_EQ(ERROR_DISK_FULL, p.Run("-s -dQ:\\Tools"));      // no drive Q: in the prefix
     EXPECT_EQ(1u, CallsTo("MessageBoxA(owner=other, \"There are not enough disk space.\"").size());
     EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
 }
@@ -178,7 +195,7 @@ TEST(SilentInstall, AFolderThatWouldLeaveHalfAnInstallationInstallsNothingAtAll)
 {
     Package p(NT4);
     std::string base = p.root.Path() + "d";
-    std::string tooLong = base + std::string(87 - base.size(), 'x');      // 88 with its backslash
+    std::string tooLong = base + std::string(85 - base.size(), 'x');      // 86 with its backslash
     std::string over = base + std::string(180 - base.size(), 'y');        // a -d text of 180
     struct Row {
         std::string line, folder;
@@ -192,7 +209,7 @@ TEST(SilentInstall, AFolderThatWouldLeaveHalfAnInstallationInstallsNothingAtAll)
     for (const Row& row : rows) {
         UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
         Calls().clear();
-        EXPECT_EQ(0, p.Run(row.line));
+        EXPECT_EQ(ERROR_INVALID_COMMAND_LINE, p.Run(row.line));
         EXPECT_FALSE(FolderExists(row.folder)) << row.line;
         EXPECT_FALSE(FolderExists("C:\\Tandrel")) << row.line;
         EXPECT_FALSE(FileExists(SystemDir() + "\\vorel12u.exe")) << row.line;
@@ -209,7 +226,7 @@ TEST(SilentInstall, TheLongestFolderAndTheQuotedFormsInstallWhole)
 {
     Package p(NT4);
     std::string base = p.root.Path() + "My Tools ";
-    std::string longest = base + std::string(86 - base.size(), 'x');      // 87 with its backslash
+    std::string longest = base + std::string(84 - base.size(), 'x');      // 85 with its backslash
     for (const std::string& line : { "-s -d" + longest, "-s -d\"" + longest + "\"", "-s \"-d" + longest + "\"" }) {
         p.dest = longest + "\\";
         UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));

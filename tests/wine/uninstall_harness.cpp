@@ -65,7 +65,7 @@ RemovalRecorder::~RemovalRecorder()
     delete hooks;
 }
 
-static void SetValue(HKEY root, const std::string& key, const char* name, const std::string& data)
+void SetValue(HKEY root, const std::string& key, const char* name, const std::string& data)
 {
     HKEY k;
     if (RegCreateKeyA(root, key.c_str(), &k) == ERROR_SUCCESS) {

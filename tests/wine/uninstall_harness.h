@@ -32,6 +32,8 @@ struct RemovalRecorder {
 };
 
 int RunUninstaller();
+// A string value, its key created when missing.
+void SetValue(HKEY root, const std::string& key, const char* name, const std::string& data);
 bool KeyExists(HKEY root, const std::string& path);
 
 #endif

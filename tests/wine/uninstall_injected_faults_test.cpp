@@ -1,6 +1,6 @@
 // Each system call a removal step makes fails in turn: that step leaves its
 // item, every later step still runs, only the two documented boxes appear,
-// and the uninstaller exits with 0.
+// and the uninstaller exits with 3010 on the NT family.
 #include "uninstall_harness.h"
 #include <functional>
 #include <memory>
@@ -13,7 +13,7 @@ IAT_SLOT(RegOpenKeyA);
 IAT_SLOT(RegDeleteKeyA);
 IAT_SLOT(RegDeleteValueA);
 IAT_SLOT(OpenSCManagerA);
-IAT_SLOT(FindFirstFileA);
+IAT_SLOT(GetFileAttributesA);
 IAT_SLOT(SendMessageTimeoutA);
 
 namespace {
@@ -63,7 +63,7 @@ TEST(RemovalFaults, EachFailingCallLeavesOnlyItsOwnItem)
           { true, true, true, false, false, false, true } },
         { "RemoveDirectoryA", [] { return ArmHook<decltype(&RemoveDirectoryA)>(&iat_slot_RemoveDirectoryA, [](LPCSTR) -> BOOL { return FALSE; }); },
           { false, true, true, false, false, false, true } },
-        { "FindFirstFileA", [] { return ArmHook<decltype(&FindFirstFileA)>(&iat_slot_FindFirstFileA, [](LPCSTR, LPWIN32_FIND_DATAA) -> HANDLE { return INVALID_HANDLE_VALUE; }); },
+        { "GetFileAttributesA", [] { return ArmHook<decltype(&GetFileAttributesA)>(&iat_slot_GetFileAttributesA, [](LPCSTR) -> DWORD { return INVALID_FILE_ATTRIBUTES; }); },
           { true, true, true, false, false, false, false } },
         { "RegOpenKeyA", [] { return ArmHook<decltype(&RegOpenKeyA)>(&iat_slot_RegOpenKeyA, [](HKEY, LPCSTR, PHKEY) -> LONG { return ERROR_ACCESS_DENIED; }); },
           { true, true, false, true, false, false, false } },
@@ -89,7 +89,7 @@ TEST(RemovalFaults, EachFailingCallLeavesOnlyItsOwnItem)
             code = RunUninstaller();
         }
         Left left = Observe(inst);
-        EXPECT_EQ(0, code) << fault.call;
+        EXPECT_EQ(ERROR_SUCCESS_REBOOT_REQUIRED, code) << fault.call;
         std::vector<std::string> boxes = CallsTo("MessageBoxA");
         ASSERT_EQ(2u, boxes.size()) << fault.call;
         EXPECT_NE(std::string::npos, boxes[0].find("Do you really want to uninstall this program.")) << fault.call;

@@ -22,7 +22,7 @@ TEST_F(UninstallTest, NoLeavesEverythingAndShowsOneBox)
 {
     Installed inst;
     QueueAnswers({ IDNO });
-    EXPECT_EQ(0, RunUninstaller());
+    EXPECT_EQ(ERROR_INSTALL_USEREXIT, RunUninstaller());
     EXPECT_EQ(std::vector<std::string>{ CONFIRM }, CallsTo("MessageBoxA"));
     EXPECT_TRUE(FileExists(inst.dest + "vorel12a.exe"));
     EXPECT_TRUE(FileExists(inst.menu + "\\Tandrel About.lnk"));
@@ -42,7 +42,7 @@ TEST_F(UninstallTest, NtRemovesTheFootprintInTheFixedOrder)
     Installed inst;
     RemovalRecorder rec;
     QueueAnswers({ IDYES });
-    EXPECT_EQ(0, RunUninstaller());
+    EXPECT_EQ(ERROR_SUCCESS_REBOOT_REQUIRED, RunUninstaller());
     std::string sys = SystemDir();
     std::vector<int> order = {
         IndexOf(CONFIRM),
@@ -101,24 +101,35 @@ TEST_F(UninstallTest, ASecondRunFindsNothingAndStillShowsTheFinalMessage)
     SetFakeOs(WIN7);
     Installed inst(false);
     QueueAnswers({ IDYES, IDOK, IDYES });
-    EXPECT_EQ(0, RunUninstaller());
+    EXPECT_EQ(ERROR_SUCCESS_REBOOT_REQUIRED, RunUninstaller());
     Calls().clear();
-    EXPECT_EQ(0, RunUninstaller());
+    EXPECT_EQ(ERROR_SUCCESS_REBOOT_REQUIRED, RunUninstaller());
     std::vector<std::string> expected = { CONFIRM, DONE_NT };
     EXPECT_EQ(expected, CallsTo("MessageBoxA"));
 }
 
-TEST_F(UninstallTest, ASubfolderStaysAndKeepsItsFolderWhileFilesOfAnyAttributeGo)
+// Only names setup recorded go, whatever their attributes; a recorded name
+// that would reach outside the folder, or a subfolder, stays, and so does
+// every file setup did not install, and with them the folder.
+TEST_F(UninstallTest, OnlyRecordedNamesGoAndNoneReachesOutsideItsFolder)
 {
     Installed inst;
     CreateDirectoryA((inst.dest + "keep").c_str(), NULL);
     WriteFileBytes(inst.dest + "keep\\inner.txt", 5);
-    WriteFileBytes(inst.dest + "ro.txt", 5, FILE_ATTRIBUTE_READONLY);
-    WriteFileBytes(inst.dest + "hidden.txt", 5, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    WriteFileBytes(inst.dest + "ro.txt", 5, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    WriteFileBytes(inst.dest + "users.txt", 5, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     WriteFileBytes(inst.vorel12 + "\\tandrel.htm", 5, FILE_ATTRIBUTE_READONLY);
+    std::string beside = inst.root.Path() + "victim.txt", rooted = WindowsDir().substr(0, 3) + "tandrel_victim.txt";
+    WriteFileBytes(beside, 5);
+    WriteFileBytes(rooted, 5);
+    SetValue(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_RECORD_FILES,
+             "vorel12a.exe|VOREL12.HTM|ro.txt|keep|..\\victim.txt|" + rooted + "|.|..||" + std::string(300, 'n'));
     QueueAnswers({ IDYES });
     RunUninstaller();
-    EXPECT_EQ(std::vector<std::string>{ "keep" }, FilesIn(inst.dest));
+    EXPECT_EQ((std::vector<std::string>{ "keep", "users.txt", "vorel12v.vxd" }), FilesIn(inst.dest));
+    EXPECT_TRUE(FileExists(beside));
+    EXPECT_TRUE(FileExists(rooted));
+    DeleteFileA(rooted.c_str());
     EXPECT_TRUE(FileExists(inst.dest + "keep\\inner.txt"));
     // No attribute reset in the VOREL12 folder: the read-only page stays, and its folder.
     EXPECT_TRUE(FileExists(inst.vorel12 + "\\tandrel.htm"));
@@ -130,18 +141,19 @@ TEST_F(UninstallTest, ARunValueOf99CharactersIsUsedAndOneOf100IsNot)
 {
     Installed inst;
     std::string base = inst.root.Path() + "r";
-    std::string folder99 = base + std::string(99 - 12 - 1 - base.size(), 'n') + "\\";
-    ASSERT_EQ(87u, folder99.size());
+    // The value as setup writes it now, in quotes.
+    std::string folder99 = base + std::string(99 - 12 - 3 - base.size(), 'n') + "\\";
+    ASSERT_EQ(85u, folder99.size());
     CreateDirectoryA(folder99.c_str(), NULL);
     WriteFileBytes(folder99 + "vorel12a.exe", 5);
-    inst.SetRunValue(folder99 + "vorel12a.exe");
+    inst.SetRunValue("\"" + folder99 + "vorel12a.exe\"");
     QueueAnswers({ IDYES, IDOK, IDYES });
     RunUninstaller();
     EXPECT_FALSE(FolderExists(folder99));
-    std::string folder100 = base + std::string(100 - 12 - 1 - base.size(), 'm') + "\\";
+    std::string folder100 = base + std::string(100 - 12 - 3 - base.size(), 'm') + "\\";
     CreateDirectoryA(folder100.c_str(), NULL);
     WriteFileBytes(folder100 + "vorel12a.exe", 5);
-    inst.SetRunValue(folder100 + "vorel12a.exe");
+    inst.SetRunValue("\"" + folder100 + "vorel12a.exe\"");
     RunUninstaller();
     EXPECT_TRUE(FileExists(folder100 + "vorel12a.exe"));
     EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));   // still deleted
@@ -252,6 +264,9 @@ TEST_F(UninstallTest, OnlySetupsOwnFolderIsClearedHoweverTheValueIsSpelled)
         WriteFileBytes(row.folder + canary, 5);
         ASSERT_TRUE(FileExists(row.folder + canary)) << row.folder;
         inst.SetRunValue(row.value);
+        // The canary is a recorded name: only the guard keeps it.
+        SetValue(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_RECORD_FILES, "vorel12a.exe|tandrel_canary.txt");
+        SetValue(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_RECORD_LINKS, "tandrel_canary.txt");
         SetPrograms(row.programs ? row.programs : programs);
         SetCurrentDirectoryA(scratch.c_str());
         QueueAnswers({ IDYES, IDOK });

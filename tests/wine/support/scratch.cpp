@@ -97,6 +97,12 @@ std::string ReadRegString(HKEY root, const char* key, const char* value, bool* f
     return r == ERROR_SUCCESS ? std::string(buf) : std::string();
 }
 
+DWORD ReadRegNumber(HKEY root, const char* key, const char* value)
+{
+    DWORD data = 0xdeadbeef, size = sizeof data;
+    return RegGetValueA(root, key, value, RRF_RT_REG_DWORD, NULL, &data, &size) == ERROR_SUCCESS ? data : 0xdeadbeef;
+}
+
 std::string SystemDir()
 {
     char buf[MAX_PATH];

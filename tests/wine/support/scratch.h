@@ -34,6 +34,8 @@ std::vector<std::string> FilesIn(const std::string& folder);   // names, sorted
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
 std::string ReadRegString(HKEY root, const char* key, const char* value, bool* found = nullptr);
+// A REG_DWORD value; 0xdeadbeef when there is none.
+DWORD ReadRegNumber(HKEY root, const char* key, const char* value);
 // Deletes the VOREL12 service a test left behind, if there is one.
 void DeleteDriverServiceIfPresent();
 std::string SystemDir();

@@ -1,0 +1,50 @@
+// The install record that removal reads: the name of each file setup put
+// into the destination folder and of each link in the Start-menu folder.
+#include "setup.h"
+#include "footprint.h"
+#include "installpaths.h"
+#include "record.h"
+#include "registry.h"
+#include "text.h"
+
+// Adds name to the record unless it is there already; 0 when the record
+// cannot hold it, and removal then leaves that file.
+int RecordInstalled(const char* value, const char* name)
+{
+    HKEY key = OpenOrCreateKey(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP);
+    if (!key)
+        return 0;
+    char record[RECORD_SIZE];
+    TextZero(record, sizeof record);
+    // One that cannot be read starts anew: removal deletes fewer names, never more.
+    if (!ReadRegValue(key, value, record, sizeof record))
+        record[0] = 0;
+    int ok = RecordHolds(record, name) ||
+             ((!record[0] || TextAppendChar(record, sizeof record, '|')) && TextAppend(record, sizeof record, name) &&
+              SetString(key, value, record));
+    RegCloseKey(key);
+    return ok;
+}
+
+// The files recorded for another folder are not this folder's: a second
+// install keeps the names of the first only where it installs into the
+// same folder, the one the Run value names.
+void ForgetOtherFolder()
+{
+    HKEY key;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, &key) != ERROR_SUCCESS)
+        return;
+    char now[STEP_PATH_SIZE];
+    TextZero(now, sizeof now);
+    int read = ReadRegValue(key, SZ_RUN_VALUE, now, sizeof now);
+    RegCloseKey(key);
+    char mine[STEP_PATH_SIZE];
+    unsigned n = TextLength(now);
+    if (read && QuotedPath(mine, sizeof mine, DestDir, SZ_AGENT_EXE) && n == TextLength(mine) &&
+        TextSameStart(now, mine, n))
+        return;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, SZ_RECORD_FILES);
+        RegCloseKey(key);
+    }
+}
