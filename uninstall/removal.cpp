@@ -12,10 +12,20 @@
 
 static const char* const VOREL12_FILES[8] = { "tandrel.htm", "vorel12s.dll", "vorel12a.exe" };
 
-// A link's target is not the package's: neither the link nor what it leads to is touched.
+// A link's target is not the package's: neither the link nor what it leads
+// to is touched. Asked without a closing backslash, which would name what
+// the link leads to.
 static int IsLink(const char* path, int* exists)
 {
-    DWORD attributes = GetFileAttributesA(path);
+    char item[FILE_PATH_SIZE];
+    if (!TextCopy(item, sizeof item, path)) {
+        *exists = 0;
+        return 1;
+    }
+    unsigned n = TextLength(item);
+    if (n > 3 && TextEndsWithBackslash(item))
+        item[n - 1] = 0;
+    DWORD attributes = GetFileAttributesA(item);
     *exists = attributes != INVALID_FILE_ATTRIBUTES;
     return *exists && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }

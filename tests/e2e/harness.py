@@ -12,18 +12,19 @@ import time
 
 # Set by configure(); read them as harness.NAME, since "from harness import *"
 # copies their values at import time.
-WINE = WINESERVER = UIDRIVER = DOUBLE = None
+WINE = WINESERVER = UIDRIVER = DOUBLE = MARKER = None
 BITS = 64
 SCENARIOS = {}
 
 
 def configure(bits, uidriver, double):
-    global WINE, WINESERVER, UIDRIVER, DOUBLE, BITS
+    global WINE, WINESERVER, UIDRIVER, DOUBLE, BITS, MARKER
     BITS = bits
     WINE = "/usr/lib/wine/wine64" if bits == 64 else "/usr/lib/wine/wine"
     WINESERVER = "/usr/lib/wine/wineserver64" if bits == 64 else "/usr/lib/wine/wineserver32"
     UIDRIVER = wine_path(uidriver)
     DOUBLE = double
+    MARKER = os.path.join(os.path.dirname(uidriver), "marker.exe")
 
 
 def scenario(fn):
@@ -46,13 +47,14 @@ class Prefix:
         shutil.rmtree(self.path, ignore_errors=True)
         subprocess.run(["cp", "-a", base, self.path], check=True)
         self.env = dict(os.environ, WINEPREFIX=self.path)
+        self.codepage = "windows-1252"      # of the ANSI texts that Wine's programs print
         self.run(["reg", "add", "HKCU\\Software\\Wine\\Explorer", "/v", "Desktop", "/d", "Default", "/f"])
         self.run(["reg", "add", "HKCU\\Software\\Wine\\Explorer\\Desktops", "/v", "Default", "/d", "1024x768", "/f"])
 
     def run(self, args, timeout=60, check_exit=True):
         p = subprocess.run([WINE] + args, env=self.env, stdin=subprocess.DEVNULL,
                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout)
-        out = p.stdout.decode("latin-1").replace("\r\n", "\n")
+        out = p.stdout.decode(self.codepage.replace("windows-", "cp"), "replace").replace("\r\n", "\n")
         if check_exit and p.returncode != 0:
             raise AssertionError("%s exited with %d" % (args, p.returncode))
         return p.returncode, out
@@ -118,20 +120,41 @@ def screenshot(name):
     return path
 
 
+class Started:
+    """A program started through the UI driver; wait() gives its whole exit code,
+    which the driver prints, since Wine's own status keeps only the low 8 bits."""
+
+    def __init__(self, env):
+        # Output to a file, not a pipe: a program it starts (setup starts the
+        # agent) inherits the pipe and would hold it open.
+        self.out = tempfile.TemporaryFile()
+        self.popen = subprocess.Popen([WINE, UIDRIVER, "run"], env=env, stdin=subprocess.DEVNULL,
+                                      stdout=self.out, stderr=subprocess.DEVNULL)
+
+    def wait(self, timeout=120):
+        code = self.popen.wait(timeout=timeout)
+        self.out.seek(0)
+        text = self.out.read().decode("latin-1").replace("\r\n", "\n")
+        self.out.close()
+        for line in text.splitlines():
+            if line.startswith("exit "):
+                code = int(line.split()[1])
+        self.output = text
+        return code
+
+
 def launch(prefix, cmdline, wait=True, timeout=120, env=None):
     """Starts cmdline exactly as a user would type it, through the UI driver;
-    env adds variables that the program and what it starts inherit."""
-    env = dict(prefix.env, E2E_CMDLINE=cmdline, **(env or {}))
+    env adds variables that the program and what it starts inherit. Waits for
+    (exit code, output), or returns the Started program."""
+    started = Started(dict(prefix.env, E2E_CMDLINE=cmdline, **(env or {})))
     if not wait:
-        return subprocess.Popen([WINE, UIDRIVER, "run"], env=env, stdin=subprocess.DEVNULL,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    # Output to a file, not a pipe: a program it starts (setup starts the
-    # agent) inherits the pipe and would hold it open.
-    with tempfile.TemporaryFile() as out:
-        p = subprocess.run([WINE, UIDRIVER, "run"], env=env, stdin=subprocess.DEVNULL,
-                           stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
-        out.seek(0)
-        return p.returncode, out.read().decode("latin-1").replace("\r\n", "\n")
+        return started
+    try:
+        return started.wait(timeout), started.output
+    except subprocess.TimeoutExpired:
+        started.popen.kill()
+        raise
 
 
 def ui(prefix, *args, timeout=60):
@@ -166,8 +189,9 @@ def reg_value(prefix, key, name):
     return None
 
 
-def lnk(path):
-    out = subprocess.run(["lnkinfo", path], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout.decode("latin-1")
+def lnk(path, codepage="windows-1252"):
+    out = subprocess.run(["lnkinfo", "-c", codepage, path], stdout=subprocess.PIPE,
+                         stderr=subprocess.DEVNULL).stdout.decode("utf-8", "replace")
     fields = {}
     for line in out.splitlines():
         if ":" in line:
@@ -176,6 +200,8 @@ def lnk(path):
     return fields
 
 
+# A planted program's trace: the marker leaves it when it runs.
+PLANTED_RAN = "C:\\planted-ran.txt"
 RUN_KEY = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"
 UNINSTALL_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VOREL12"
 SERVICE_KEY = "HKLM\\System\\CurrentControlSet\\Services\\VOREL12"
@@ -194,10 +220,14 @@ POWER_PRESS = "00005e000200000000000000"
 
 
 def check_footprint(prefix, dest, nt):
-    check(reg_value(prefix, RUN_KEY, "VOREL12") == dest + "vorel12a.exe", "Run value is %svorel12a.exe" % dest)
-    check(reg_value(prefix, UNINSTALL_KEY, "DisplayName") == "Tandrel (V2.01)", "Uninstall DisplayName")
-    check(reg_value(prefix, UNINSTALL_KEY, "UninstallString") == UNINSTALLER,
-          "UninstallString is the system folder's vorel12u.exe")
+    check(reg_value(prefix, RUN_KEY, "VOREL12") == '"%svorel12a.exe"' % dest, "Run value is \"%svorel12a.exe\"" % dest)
+    entry = {"DisplayName": "Tandrel (V2.01)", "UninstallString": '"%s"' % UNINSTALLER,
+             "QuietUninstallString": '"%s" -s' % UNINSTALLER, "DisplayVersion": "2.01", "Publisher": "Ossivane",
+             "DisplayIcon": dest + "vorel12a.exe", "NoModify": "0x1", "NoRepair": "0x1"}
+    for name, value in entry.items():
+        check(reg_value(prefix, UNINSTALL_KEY, name) == value, "Uninstall %s is %s" % (name, value))
+    size = reg_value(prefix, UNINSTALL_KEY, "EstimatedSize") or "0x0"
+    check(int(size, 16) > 0, "Uninstall EstimatedSize is %d KB" % int(size, 16))
     for f in ("vorel12a.exe", "vorel12.htm"):
         check(os.path.isfile(prefix.unix(dest + f)), "%s installed" % f)
     check(os.path.isfile(prefix.unix(UNINSTALLER)), "uninstaller in the system folder")
@@ -211,7 +241,7 @@ def check_footprint(prefix, dest, nt):
              "Tandrel Help.lnk": (dest + "vorel12.htm", "Tandrel Help"),
              "Uninstall Tandrel.lnk": (UNINSTALLER, "Uninstallation")}
     for name, (target, desc) in links.items():
-        info = lnk(prefix.unix(MENU + "\\" + name))
+        info = lnk(prefix.unix(MENU + "\\" + name), prefix.codepage)
         check(info.get("Local path", "").lower() == target.lower(), "%s points at %s" % (name, target))
         check(info.get("Description") == desc, "%s description %s" % (name, desc))
     _, out = prefix.run(["uninstaller", "--list"], check_exit=False)
@@ -233,13 +263,20 @@ def driver_log(prefix):
         return []
 
 
-def silent_install(dist, prefix, dest, version=None, env=None):
+# Setup's and the uninstaller's exit codes.
+INSTALLED, RESTART_NEEDED, CANCELLED, STEP_FAILED, REFUSED = 0, 3010, 1602, 1603, 1639
+
+
+def silent_install(dist, prefix, dest, version=None, env=None, expect=None):
+    """setup -s -d, which on version 5 of the NT family says that a restart is due."""
     if version:
         prefix.set_version(version)
+    if expect is None:
+        expect = RESTART_NEEDED if version in ("win2k", "winxp") else INSTALLED
     setup = wine_path(os.path.join(dist, "setup.exe"))
     start = time.time()
     code, _ = launch(prefix, '"%s" -s -d%s' % (setup, dest.rstrip("\\")), env=env)
-    check(code == 0, "setup -s exited 0 after %.1f s" % (time.time() - start))
+    check(code == expect, "setup -s exited %d (%d expected) after %.1f s" % (code, expect, time.time() - start))
 
 
 def uninstall(prefix, final):
@@ -251,8 +288,23 @@ def uninstall(prefix, final):
     code, out = ui(prefix, "box", "Tandrel", final, "IDOK", "60")
     took = time.time() - t0
     check(code == 0, "the uninstaller ends with its final message (%s)" % out)
-    check(un.wait(timeout=30) == 0, "the uninstaller exited 0")
+    expect = RESTART_NEEDED if final == REMOVED_RESTART else INSTALLED
+    check(un.wait(timeout=30) == expect, "the uninstaller exited %d" % expect)
     return took
+
+
+def silent_uninstall(prefix, nt):
+    """vorel12u -s: no window at any time, and the family's exit code."""
+    un = launch(prefix, '"%s" -s' % UNINSTALLER, wait=False)
+    windows = set()
+    while un.popen.poll() is None:
+        # Any box at all is reported (2) and left alone; 3 is none within a second.
+        code, out = ui(prefix, "box", "*", "*", "IDOK", "1")
+        if code != 3:
+            windows.add(out)
+    code = un.wait(timeout=60)
+    check(not windows, "vorel12u -s showed no window %s" % sorted(windows))
+    check(code == (RESTART_NEEDED if nt else INSTALLED), "vorel12u -s exited %d" % code)
 
 
 def wine_processes(prefix):

@@ -1,28 +1,51 @@
 """Installation as a user runs it: silent and through the dialog."""
 import os
 import shutil
+import subprocess
 import time
 
+import harness
 from harness import *
 
 
 @scenario
 def silent_install_into_blank_free_path(dist, prefix):
-    silent_install(dist, prefix, "C:\\Apps\\Tandrel\\", "win2k")
+    silent_install(test_package(dist), prefix, "C:\\Apps\\Tandrel\\", "win2k")
     check_footprint(prefix, "C:\\Apps\\Tandrel\\", nt=True)
 
 
 @scenario
 def silent_install_into_path_with_blank(dist, prefix):
-    silent_install(dist, prefix, "C:\\My Tools\\Tandrel\\", "win2k")
-    check_footprint(prefix, "C:\\My Tools\\Tandrel\\", nt=True)
+    dest = "C:\\Program Files\\Tandrel\\"
+    pkg = test_package(dist)
+    silent_install(pkg, prefix, dest, "nt40")
+    check_footprint(prefix, dest, nt=True)
+    # What an unquoted Run value would start at every logon instead of the agent.
+    shutil.copy(harness.MARKER, prefix.unix("C:\\Program.exe"))
+    ui(prefix, "post", "ZNVACPI10", "2", "0", "0")        # WM_DESTROY, as the uninstaller ends it
+    wait_for(lambda: not agent_pid(prefix), 10, "the agent setup started to end")
+    # A logon: wineboot runs the Run values. Output detached, since the agent inherits it.
+    subprocess.run([harness.WINE, "wineboot"], env=prefix.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=60)
+    wait_for(lambda: agent_pid(prefix), 20, "the agent that the Run value starts at logon")
+    check(not os.path.exists(prefix.unix(PLANTED_RAN)), "the planted C:\\Program.exe did not run")
+    # A step that fails after copying began: what was written stays, and the code says so.
+    prefix.run(["cmd", "/c", "attrib", "+r", dest + "vorel12.htm"])
+    silent_install(pkg, prefix, dest, expect=STEP_FAILED)
+    check_footprint(prefix, dest, nt=True)
 
 
 @scenario
 def dialog_install_with_chooser_on_win2k(dist, prefix):
     prefix.set_version("win2k")
+    dist = test_package(dist)
     setup = launch(prefix, '"%s"' % wine_path(os.path.join(dist, "setup.exe")), wait=False)
     check(ui(prefix, "window", "#32770", "20", SETUP_TITLE)[0] == 0, "the setup dialog opens")
+    ui(prefix, "click", SETUP_TITLE, "1015")
+    check(setup.wait(timeout=30) == CANCELLED, "Cancel ends setup with %d, nothing installed" % CANCELLED)
+    check(reg_value(prefix, RUN_KEY, "VOREL12") is None, "no Run value after Cancel")
+    setup = launch(prefix, '"%s"' % wine_path(os.path.join(dist, "setup.exe")), wait=False)
+    check(ui(prefix, "window", "#32770", "20", SETUP_TITLE)[0] == 0, "the setup dialog opens again")
     time.sleep(0.5)
     screenshot("setup-dialog")
     texts = {i: ui(prefix, "text", SETUP_TITLE, str(i))[1] for i in (1010, 1012, 1013, 1014, 1016)}
@@ -46,7 +69,7 @@ def dialog_install_with_chooser_on_win2k(dist, prefix):
                    "the program, you must restart your computer.\n\nChoose Yes to restart your computer now or "
                    "choose No to restart later.", "IDNO", "60")
     check(code == 0, "string 10 asks to restart; answered No (%s)" % out)
-    check(setup.wait(timeout=30) == 0, "setup exited 0")
+    check(setup.wait(timeout=30) == RESTART_NEEDED, "setup exited %d: the restart is still due" % RESTART_NEEDED)
     check_footprint(prefix, "C:\\Picked\\Tandrel\\", nt=True)
     check(ui(prefix, "window", "ZNVACPI10", "2")[0] != 0, "no agent was started")
 
@@ -76,7 +99,7 @@ def silent_install_that_cannot_be_whole_installs_nothing(dist, prefix):
     for cmdline, folder, what in cases:
         print("== " + what)
         code, _ = launch(prefix, cmdline)
-        check(code == 0, "setup exited 0")
+        check(code == REFUSED, "setup exited %d" % code)
         # Any box at all would be reported as unexpected (2); 3 is none within a second.
         check(ui(prefix, "box", "*", "*", "IDOK", "1")[0] == 3, "and showed no message")
         check_no_footprint(prefix, folder)
@@ -84,9 +107,9 @@ def silent_install_that_cannot_be_whole_installs_nothing(dist, prefix):
 
 @scenario
 def silent_install_with_a_quoted_folder(dist, prefix):
-    setup = wine_path(os.path.join(dist, "setup.exe"))
+    setup = wine_path(os.path.join(test_package(dist), "setup.exe"))
     prefix.set_version("win2k")
     for args, dest in (('-s -d"C:\\My Tools"', "C:\\My Tools\\"), ('-s "-dC:\\Our Tools"', "C:\\Our Tools\\")):
         code, _ = launch(prefix, '"%s" %s' % (setup, args))
-        check(code == 0, "setup %s exited 0" % args)
+        check(code == RESTART_NEEDED, "setup %s exited %d" % (args, code))
         check_footprint(prefix, dest, nt=True)

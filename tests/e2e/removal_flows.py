@@ -48,8 +48,8 @@ def round_trip_leaves_only_the_uninstaller(dist, prefix):
     reg_before, files_before = registry_snapshot(prefix), files_snapshot(prefix)
     check(len(reg_before) > 1000 and len(files_before) > 500, "snapshots of %d registry lines and %d files"
           % (len(reg_before), len(files_before)))
-    silent_install(dist, prefix, "C:\\Apps\\Tandrel\\")
-    check(reg_value(prefix, RUN_KEY, "VOREL12") == "C:\\Apps\\Tandrel\\vorel12a.exe", "installed")
+    silent_install(test_package(dist), prefix, "C:\\Apps\\Tandrel\\", "win2k")
+    check(reg_value(prefix, RUN_KEY, "VOREL12") == '"C:\\Apps\\Tandrel\\vorel12a.exe"', "installed")
     uninstall(prefix, REMOVED_RESTART)
     reg_after, files_after = registry_snapshot(prefix), files_snapshot(prefix)
     reg_diff = sorted(l for l in reg_before ^ reg_after if not any(w in l.lower() for w in WINE_KEYS))
@@ -66,13 +66,71 @@ def round_trip_leaves_only_the_uninstaller(dist, prefix):
     check(os.listdir(prefix.unix("C:\\Apps")) == [], "C:\\Apps is empty")
 
 
-@scenario
-def win98_silent_install_and_removal(dist, prefix):
-    silent_install(dist, prefix, "C:\\Apps\\Tandrel\\", "win98")
+TOOLS = "C:\\Tools\\"
+PACKAGE_FILES = ("vorel12a.exe", "vorel12.htm")
+LINKS = ("Tandrel About.lnk", "Tandrel Help.lnk", "Uninstall Tandrel.lnk")
+
+
+def write(prefix, path, attrib=None):
+    os.makedirs(os.path.dirname(prefix.unix(path)), exist_ok=True)
+    open(prefix.unix(path), "w").write("the user's own\n")
+    if attrib:
+        prefix.run(["cmd", "/c", "attrib", attrib, path])
+
+
+def install_beside_the_users_files(package, prefix):
+    """A 9x install into a folder that already holds the user's files."""
+    write(prefix, TOOLS + "notes.txt")
+    write(prefix, TOOLS + "secret.txt", "+r +h")
+    silent_install(package, prefix, TOOLS, "win98")
     # setup starts the agent on 9x; without the VxD it reports it and ends.
     check(ui(prefix, "box", "Zolvar", "Can not find xx.vxd file.", "IDOK", "20")[0] == 0, "the started agent reports the VxD")
-    check_footprint(prefix, "C:\\Apps\\Tandrel\\", nt=False)
+    check_footprint(prefix, TOOLS, nt=False)
+    write(prefix, TOOLS + "later.txt")
+    write(prefix, MENU + "\\mine.txt")
+
+
+@scenario
+def win98_removal_keeps_the_users_files(dist, prefix):
+    install_beside_the_users_files(dist, prefix)
     check(reg_value(prefix, SERVICE_KEY, "Type") is None, "no service on 9x")
     check(not os.path.exists(prefix.unix("C:\\windows\\system32\\drivers\\vorel12s.sys")), "no driver file on 9x")
     uninstall(prefix, REMOVED)
-    check(not os.path.exists(prefix.unix("C:\\Apps\\Tandrel")), "destination removed")
+    users = ["later.txt", "notes.txt", "secret.txt"]
+    check(sorted(os.listdir(prefix.unix(TOOLS))) == users, "the user's files stay, and their folder: %s"
+          % sorted(os.listdir(prefix.unix(TOOLS))))
+    check(os.listdir(prefix.unix(MENU)) == ["mine.txt"], "the Start-menu folder keeps only the user's file")
+    check(reg_value(prefix, UNINSTALL_KEY, "DisplayName") is None, "the Uninstall entry is gone")
+    # An install made before the record: only the package's own names go.
+    install_beside_the_users_files(dist, prefix)
+    write(prefix, TOOLS + "extra.dat")
+    prefix.run(["reg", "delete", UNINSTALL_KEY, "/v", "InstalledFiles", "/f"])
+    prefix.run(["reg", "delete", UNINSTALL_KEY, "/v", "InstalledLinks", "/f"])
+    silent_uninstall(prefix, nt=False)
+    check(sorted(os.listdir(prefix.unix(TOOLS))) == ["extra.dat"] + users, "without a record only the package's names go")
+    check(os.listdir(prefix.unix(MENU)) == ["mine.txt"], "and only its three links")
+    # Links: neither a linked folder nor what it leads to is touched.
+    install_beside_the_users_files(dist, prefix)
+    for folder in (TOOLS, MENU + "\\"):
+        away = folder.rstrip("\\") + " away"
+        os.rename(prefix.unix(folder.rstrip("\\")), prefix.unix(away))
+        os.symlink(prefix.unix(away), prefix.unix(folder.rstrip("\\")))
+    silent_uninstall(prefix, nt=False)
+    check(all(os.path.isfile(prefix.unix("C:\\Tools away\\" + f)) for f in PACKAGE_FILES),
+          "nothing behind the linked destination is deleted")
+    check(all(os.path.isfile(prefix.unix(MENU + " away\\" + f)) for f in LINKS), "nothing behind the linked Start-menu folder")
+
+
+@scenario
+def double_byte_folder_installs_and_goes_whole(dist, prefix):
+    # Wine's ANSI code page is then 932, where the second byte of this
+    # character (95 5C) has the backslash's code.
+    prefix.env["LC_ALL"] = "ja_JP.UTF-8"
+    prefix.codepage = "windows-932"
+    dest = "C:\\\u8868\\"
+    silent_install(test_package(dist), prefix, dest, "win2k")
+    astray = [n for n in os.listdir(prefix.unix("C:\\")) if n.endswith("vorel12a.exe")]
+    check(not astray, "nothing installed beside the folder: %s" % astray)
+    check_footprint(prefix, dest, nt=True)
+    silent_uninstall(prefix, nt=True)
+    check_footprint_gone(prefix, dest)

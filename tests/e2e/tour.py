@@ -100,7 +100,7 @@ def gallery_agent_failures(dist, prefix):
 
 def gallery_removal_windows(dist, prefix):
     for version, final, label in (("win2k", REMOVED_RESTART, "NT"), ("win98", REMOVED, "9x")):
-        silent_install(dist, prefix, "C:\\Apps\\Tandrel\\", version)
+        silent_install(test_package(dist), prefix, "C:\\Apps\\Tandrel\\", version)
         if version == "win98":
             ui(prefix, "box", "Zolvar", "Can not find xx.vxd file.", "IDOK", "20")
         un = launch(prefix, UNINSTALLER, wait=False)

@@ -56,6 +56,8 @@ static int Launch(bool wait)
         return 92;
     DWORD code = 93;
     GetExitCodeProcess(pi.hProcess, &code);
+    // Wine hands on only the low 8 bits of an exit code.
+    printf("exit %lu\n", code);
     return (int)code;
 }
 
