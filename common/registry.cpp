@@ -1,5 +1,6 @@
 #include "registry.h"
 #include "footprint.h"
+#include "text.h"
 
 int ReadRegValue(HKEY key, const char* name, char* buf, DWORD size)
 {
@@ -31,6 +32,17 @@ HKEY OpenOrCreateKey(HKEY root, const char* path)
     if (RegCreateKeyA(root, path, &key) == ERROR_SUCCESS)
         return key;
     return NULL;
+}
+
+int ReadKeyValue(HKEY root, const char* path, const char* name, char* buf, DWORD size)
+{
+    TextZero(buf, size);
+    HKEY key;
+    if (RegOpenKeyA(root, path, &key) != ERROR_SUCCESS)
+        return 0;
+    int read = ReadRegValue(key, name, buf, size);
+    RegCloseKey(key);
+    return read;
 }
 
 int ReadProgramsFolder(char* buf, DWORD size)

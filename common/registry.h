@@ -8,6 +8,9 @@ int ReadRegValue(HKEY key, const char* name, char* buf, DWORD size);
 // Open, or create when the open fails; null when both fail. Caller closes.
 HKEY OpenOrCreateKey(HKEY root, const char* path);
 
+// A value of an existing key, which is opened only, never created.
+int ReadKeyValue(HKEY root, const char* path, const char* name, char* buf, DWORD size);
+
 // The installing user's Start-menu Programs folder; 0 when it cannot be read.
 // The Shell Folders key is created when it is missing.
 int ReadProgramsFolder(char* buf, DWORD size);

@@ -31,18 +31,14 @@ int RecordInstalled(const char* value, const char* name)
 // same folder, the one the Run value names.
 void ForgetOtherFolder()
 {
-    HKEY key;
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, &key) != ERROR_SUCCESS)
-        return;
     char now[STEP_PATH_SIZE];
-    TextZero(now, sizeof now);
-    int read = ReadRegValue(key, SZ_RUN_VALUE, now, sizeof now);
-    RegCloseKey(key);
+    int read = ReadKeyValue(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE, now, sizeof now);
     char mine[STEP_PATH_SIZE];
     unsigned n = TextLength(now);
     if (read && QuotedPath(mine, sizeof mine, DestDir, SZ_AGENT_EXE) && n == TextLength(mine) &&
         TextSameStart(now, mine, n))
         return;
+    HKEY key;
     if (RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, &key) == ERROR_SUCCESS) {
         RegDeleteValueA(key, SZ_RECORD_FILES);
         RegCloseKey(key);

@@ -63,14 +63,7 @@ void ClearFolder(const char* folder, const char* record)
 // made before the record has none.
 static void ReadRecord(const char* value, const char* package, char* record)
 {
-    TextZero(record, RECORD_SIZE);
-    HKEY key;
-    int read = 0;
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY, &key) == ERROR_SUCCESS) {
-        read = ReadRegValue(key, value, record, RECORD_SIZE);
-        RegCloseKey(key);
-    }
-    if (!read)
+    if (!ReadKeyValue(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY, value, record, RECORD_SIZE))
         TextCopy(record, RECORD_SIZE, package);
 }
 
@@ -96,13 +89,8 @@ static int ResolveFolderToClear(const char* folder, char* out, DWORD cap)
 
 void ClearDestinationFolder()
 {
-    HKEY key;
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, &key) != ERROR_SUCCESS)
-        return;
     char value[RUN_VALUE_SIZE];
-    TextZero(value, sizeof value);
-    int read = ReadRegValue(key, SZ_RUN_VALUE, value, sizeof value);
-    RegCloseKey(key);
+    int read = ReadKeyValue(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE, value, sizeof value);
     // The resolved folder replaces the value, which is not needed again. An
     // install with -dC:\ points the value at a root, which is refused.
     char folder[RUN_VALUE_SIZE];
