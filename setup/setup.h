@@ -61,6 +61,13 @@ void StartAgent();
 void CreateShortcuts();
 HRESULT CreateShellLink(const char* target, const char* link, const char* description);
 
+// syslib.cpp
+// A DLL of the system folder by its full path; NULL when that does not fit.
+HMODULE LoadSystemLibrary(const char* name);
+// A function of a loaded system DLL; NULL without the DLL or the function.
+void* SystemProc(HMODULE module, const char* name);
+void LoadDialogLibraries();
+
 // chooser.cpp
 void PrepareChooser(HWND owner, OPENFILENAMEA* ofn, char* emptyText);
 UINT_PTR CALLBACK ChooserHookProc(HWND chooser, UINT msg, WPARAM wParam, LPARAM lParam);

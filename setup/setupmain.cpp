@@ -1,6 +1,5 @@
 // Entry and hidden main window of setup: help, silent or dialog mode.
 #include "setup.h"
-#include <commctrl.h>
 #include <shellapi.h>
 #include "cmdline.h"
 #include "footprint.h"
@@ -114,7 +113,7 @@ static LRESULT SelectMode(HWND hwnd, const char* cmdline)
         DestroyWindow(hwnd);
         return 1;
     }
-    InitCommonControls();
+    LoadDialogLibraries();
     SetTimer(hwnd, IDT_START_SETUP, 500, NULL);
     return 0;
 }
