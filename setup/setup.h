@@ -68,6 +68,11 @@ HMODULE LoadSystemLibrary(const char* name);
 void* SystemProc(HMODULE module, const char* name);
 void LoadDialogLibraries();
 
+// foldersecurity.cpp
+// The attributes for a folder setup creates: none on the 9x family, the
+// package's protected DACL on the NT family; 0 when the system refuses it.
+int FolderAttributes(LPSECURITY_ATTRIBUTES* attributes);
+
 // chooser.cpp
 void PrepareChooser(HWND owner, OPENFILENAMEA* ofn, char* emptyText);
 UINT_PTR CALLBACK ChooserHookProc(HWND chooser, UINT msg, WPARAM wParam, LPARAM lParam);
