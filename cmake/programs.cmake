@@ -21,7 +21,8 @@ else()
 endif()
 
 
-set(SYSTEM_LIBS kernel32 user32 gdi32 advapi32 shell32 ole32 comctl32 comdlg32)
+# Only KnownDLLs: anything else is loaded from the system folder at run time.
+set(SYSTEM_LIBS kernel32 user32 gdi32 advapi32 shell32)
 
 function(program_library name)
     add_library(${name} STATIC ${ARGN})

@@ -59,10 +59,16 @@ UINT_PTR CALLBACK ChooserHookProc(HWND chooser, UINT msg, WPARAM wParam, LPARAM)
     return FALSE;
 }
 
+typedef BOOL(WINAPI* GetOpenFileNameFn)(LPOPENFILENAMEA);
+
 void RunChooser()
 {
     char empty[1] = "";
     OPENFILENAMEA ofn;
     PrepareChooser(NULL, &ofn, empty);
-    GetOpenFileNameA(&ofn);
+    // From the system folder, like comctl32: a comdlg32 that imports
+    // comctl32 (Wine's does) would otherwise have it looked for beside setup.
+    GetOpenFileNameFn open = (GetOpenFileNameFn)SystemProc(LoadSystemLibrary("comdlg32.dll"), "GetOpenFileNameA");
+    if (open)
+        open(&ofn);
 }

@@ -110,7 +110,12 @@ int CreateDirectoryPath(const char* path)
         if (TextCopyPrefix(parent, sizeof parent, path, cut))
             CreateDirectoryPath(parent);
     }
-    return CreateDirectoryA(path, NULL) ? 1 : 0;
+    // Only a level created here gets the package's permissions; one that
+    // already existed keeps its own.
+    LPSECURITY_ATTRIBUTES attributes;
+    if (!FolderAttributes(&attributes))
+        return 0;
+    return CreateDirectoryA(path, attributes) ? 1 : 0;
 }
 
 void ShowCopyStatus(const char* source, const char* dest)

@@ -71,6 +71,18 @@ void StartAgent();
 int CreateShortcuts();
 HRESULT CreateShellLink(const char* target, const char* link, const char* description);
 
+// syslib.cpp
+// A DLL of the system folder by its full path; NULL when that does not fit.
+HMODULE LoadSystemLibrary(const char* name);
+// A function of a loaded system DLL; NULL without the DLL or the function.
+void* SystemProc(HMODULE module, const char* name);
+void LoadDialogLibraries();
+
+// foldersecurity.cpp
+// The attributes for a folder setup creates: none on the 9x family, the
+// package's protected DACL on the NT family; 0 when the system refuses it.
+int FolderAttributes(LPSECURITY_ATTRIBUTES* attributes);
+
 // chooser.cpp
 void PrepareChooser(HWND owner, OPENFILENAMEA* ofn, char* emptyText);
 UINT_PTR CALLBACK ChooserHookProc(HWND chooser, UINT msg, WPARAM wParam, LPARAM lParam);

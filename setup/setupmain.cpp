@@ -1,6 +1,5 @@
 // Entry and hidden main window of setup: help, silent or dialog mode.
 #include "setup.h"
-#include <commctrl.h>
 #include <shellapi.h>
 #include "cmdline.h"
 #include "footprint.h"
@@ -119,7 +118,6 @@ static LRESULT SelectMode(HWND hwnd, const char* cmdline)
         DestroyWindow(hwnd);
         return 1;
     }
-    InitCommonControls();
     SetTimer(hwnd, IDT_START_SETUP, 500, NULL);
     return 0;
 }
@@ -166,6 +164,9 @@ extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdline, int)
 {
     g_instance = instance;
     g_exitCode = 0;
+    // Before the first window, in every mode: a system DLL that asks for
+    // either by name then gets the system folder's copy.
+    LoadDialogLibraries();
     if (!RegisterSetupClass(instance))
         return 0;
     HWND window = CreateSetupWindow(instance, cmdline);

@@ -113,3 +113,31 @@ def silent_install_with_a_quoted_folder(dist, prefix):
         code, _ = launch(prefix, '"%s" %s' % (setup, args))
         check(code == RESTART_NEEDED, "setup %s exited %d" % (args, code))
         check_footprint(prefix, dest, nt=True)
+
+
+@scenario
+def setup_loads_no_dll_planted_beside_it(dist, prefix):
+    # Setup runs from a downloads folder where anyone may drop a DLL under a
+    # system DLL's name; Wine is told to prefer such native copies, as Windows
+    # does for any DLL that is not a KnownDLL.
+    import harness
+    pkg = test_package(dist)
+    planted = os.path.join(os.path.dirname(harness.DOUBLE), "planted.dll")
+    for name in ("comctl32.dll", "ole32.dll"):
+        shutil.copy(planted, os.path.join(pkg, name))
+    native = {"WINEDLLOVERRIDES": os.environ["WINEDLLOVERRIDES"] + ";comctl32,ole32=n,b"}
+    silent_install(pkg, prefix, "C:\\Apps\\Tandrel\\", "win2k", env=native)
+    check_footprint(prefix, "C:\\Apps\\Tandrel\\", nt=True)
+    # The dialog and its chooser: system DLLs ask for ole32 and comctl32 by
+    # name there (Wine's imm32 once a window is active).
+    setup = launch(prefix, '"%s"' % wine_path(os.path.join(pkg, "setup.exe")), wait=False, env=native)
+    check(ui(prefix, "window", "#32770", "20", SETUP_TITLE)[0] == 0, "the setup dialog opens")
+    ui(prefix, "click", SETUP_TITLE, "1011")
+    check(ui(prefix, "window", "#32770", "10", "")[0] == 0, "Change... opens the chooser")
+    ui(prefix, "click", "", "2")
+    wait_for(lambda: ui(prefix, "window", "#32770", "1", "")[0] != 0, 10, "the chooser to close")
+    ui(prefix, "click", SETUP_TITLE, "1015")
+    check(setup.wait(timeout=30) == 0, "Cancel ends setup")
+    # The marker takes the module's name as the loader spelled it.
+    ran = [f for f in os.listdir(pkg) if f.lower().endswith(".ran")]
+    check(not ran, "no planted DLL ran (%s)" % ", ".join(ran))

@@ -4,7 +4,7 @@
 usage: check_pe.py PROGRAM FILE IMPORTS_LIST
 
 Fails when the file is not PE32 for i386, its subsystem or OS version is not
-4.0, it imports from a DLL outside the allowed eight or a function outside
+4.0, it imports from a DLL outside the allowed six or a function outside
 the program's list, or a resource the program must carry is missing or
 differs from its required text, or a dialog template differs control by
 control from its required form.
@@ -12,8 +12,9 @@ control from its required form.
 import struct
 import sys
 
-ALLOWED_DLLS = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "ADVAPI32.DLL", "SHELL32.DLL",
-                "OLE32.DLL", "COMCTL32.DLL", "COMDLG32.DLL"}
+# KnownDLLs on NT 4, 2000 and XP alike, so never looked for beside the
+# program. Any other DLL is loaded from the system folder by full path.
+ALLOWED_DLLS = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "ADVAPI32.DLL", "SHELL32.DLL", "COMDLG32.DLL"}
 RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION = 3, 5, 6, 14, 16
 
 WS_POPUP, WS_CHILD, WS_VISIBLE, WS_CAPTION = 0x80000000, 0x40000000, 0x10000000, 0x00C00000

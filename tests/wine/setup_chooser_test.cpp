@@ -5,8 +5,6 @@
 #include <thread>
 #include "resource.h"
 
-IAT_SLOT(GetOpenFileNameA);
-
 namespace {
 
 // A stand-in for the chooser: a window with the path box the hook reads.

@@ -1,6 +1,10 @@
 // The flat copy, the sizes and the folder creation, against real files.
 #include "setup_harness.h"
 #include <functional>
+#include "support/fakeproc.h"
+#include "support/folderobserver.h"
+
+IAT_SLOT(CreateDirectoryA);
 
 namespace {
 
@@ -75,16 +79,42 @@ TEST(CopyTree, ExistingFilesAreOverwritten)
     SetFileAttributesA((dest + "ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST(CreateDirectoryPath, CreatesEachMissingLevelAndReportsAnExistingFolder)
+// Every level created gets the package's DACL on the NT family, protected
+// where the system can say so (NT 4 has no SetSecurityDescriptorControl); a
+// level that already existed is left as it is; the 9x family passes none.
+TEST(CreateDirectoryPath, CreatesEachMissingLevelWithTheFamilysDescriptorAndLeavesAnExistingOne)
 {
-    ScratchDir root;
-    std::string deep = root.Path() + "x\\y\\z";
-    EXPECT_EQ(1, CreateDirectoryPath(deep.c_str()));
-    EXPECT_TRUE(FolderExists(deep));
-    EXPECT_EQ(1, CreateDirectoryPath(deep.c_str()));     // exists: made current
-    char cwd[MAX_PATH];
-    GetCurrentDirectoryA(sizeof cwd, cwd);
-    EXPECT_EQ(deep, std::string(cwd));
+    const std::string dacl = "(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)";
+    const struct {
+        FakeOs os;
+        const char* hidden;
+        std::string descriptor;
+    } cases[] = {
+        { WIN98, nullptr, "NULL" },
+        { NT4, "SetSecurityDescriptorControl", "D:" + dacl },
+        { WIN2K, nullptr, "D:P" + dacl },
+    };
+    for (const auto& c : cases) {
+        ScratchDir root;
+        CreateDirectoryA((root.Path() + "x").c_str(), NULL);
+        std::string deep = root.Path() + "x\\y\\z";
+        SetFakeOs(c.os);
+        HOOK(GetVersionExA, FakeGetVersionExA);
+        HOOK(CreateDirectoryA, ObserveCreateDirectoryA);
+        std::shared_ptr<void> lacking = c.hidden ? FakeProc(c.hidden, NULL) : nullptr;
+        Calls().clear();
+        EXPECT_EQ(1, CreateDirectoryPath(deep.c_str())) << c.descriptor;
+        EXPECT_TRUE(FolderExists(deep));
+        EXPECT_EQ((std::vector<std::string>{ "CreateDirectoryA(" + Quote((root.Path() + "x\\y").c_str()) + ", " + c.descriptor + ")",
+                                             "CreateDirectoryA(" + Quote(deep.c_str()) + ", " + c.descriptor + ")" }),
+                  CallsTo("CreateDirectoryA"));
+        EXPECT_EQ(1, CreateDirectoryPath(deep.c_str()));     // exists: made current
+        char cwd[MAX_PATH];
+        GetCurrentDirectoryA(sizeof cwd, cwd);
+        EXPECT_EQ(deep, std::string(cwd));
+        EXPECT_EQ(2u, CallsTo("CreateDirectoryA").size());
+        SetCurrentDirectoryA("C:\\");
+    }
     EXPECT_EQ(0, CreateDirectoryPath("Q:\\nodrive\\x"));
 }
 

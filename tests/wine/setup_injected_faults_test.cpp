@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <objbase.h>
+#include "support/fakeproc.h"
 
 IAT_SLOT(CopyFileA);
 IAT_SLOT(CreateDirectoryA);
@@ -13,12 +14,16 @@ IAT_SLOT(RegCreateKeyA);
 IAT_SLOT(RegSetValueExA);
 IAT_SLOT(OpenSCManagerA);
 IAT_SLOT(CreateServiceA);
-IAT_SLOT(CoCreateInstance);
 IAT_SLOT(CreateFileA);
 
 namespace {
 
 decltype(&CreateFileA) g_realCreateFile;
+
+HRESULT WINAPI FailingCoCreateInstance(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*)
+{
+    return E_FAIL;
+}
 
 struct Outcome {
     bool files, run, uninstall, service, links, emptyLinks, agent;
@@ -76,7 +81,7 @@ TEST(InstallFaults, EachFailingCallChangesOnlyItsOwnStep)
               return NULL;
           }); },
           { true, true, true, false, true, false, true } },
-        { "CoCreateInstance", [] { return ArmHook<decltype(&CoCreateInstance)>(&iat_slot_CoCreateInstance, [](REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*) -> HRESULT { return E_FAIL; }); },
+        { "CoCreateInstance", [] { return FakeProc("CoCreateInstance", (FARPROC)(void*)FailingCoCreateInstance); },
           { true, true, true, true, true, true, true } },
         { "CreateFileA of a link (the probe)", [] {
               return ArmHook<decltype(&CreateFileA)>(&iat_slot_CreateFileA, [](LPCSTR n, DWORD a, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD d, DWORD f, HANDLE t) -> HANDLE {
