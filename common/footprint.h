@@ -53,13 +53,13 @@ inline constexpr char SZ_NO_REPAIR[] = "NoRepair";
 
 // The install record, two values of the Uninstall entry: the names setup
 // copied into the destination folder and the links it made in the
-// Start-menu folder. Removal deletes those names and no others; an install
-// without a record had the package's own names.
+// Start-menu folder, separated by '*'. Removal deletes those names and no
+// others; an install without a record had the package's own names.
 inline constexpr char SZ_RECORD_FILES[] = "InstalledFiles";
 inline constexpr char SZ_RECORD_LINKS[] = "InstalledLinks";
 inline constexpr unsigned RECORD_SIZE = 512;
-inline constexpr char SZ_PACKAGE_FILES[] = "vorel12a.exe|vorel12.htm|vorel12v.vxd";
-inline constexpr char SZ_PACKAGE_LINKS[] = "Tandrel About.lnk|Tandrel Help.lnk|Uninstall Tandrel.lnk";
+inline constexpr char SZ_PACKAGE_FILES[] = "vorel12a.exe*vorel12.htm*vorel12v.vxd";
+inline constexpr char SZ_PACKAGE_LINKS[] = "Tandrel About.lnk*Tandrel Help.lnk*Uninstall Tandrel.lnk";
 inline constexpr char SZ_CLSID_KEY[] = "CLSID\\{DA656D61-DB61-11d2-9ABC-0080C81EB1F1}";
 inline constexpr char SZ_PROPSHEET_KEY[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Keyboard\\shellex\\PropertySheetHandlers\\VOREL12";
 inline constexpr char SZ_ENUM_KEY_PREFIX[] = "Enum\\Root\\Keyboard\\";

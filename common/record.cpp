@@ -11,7 +11,7 @@ int TakeRecordedName(const char** cursor, char* name, unsigned cap)
     unsigned n = 0;
     int plain = 1;
     char last = 0;
-    while (p[n] && p[n] != '|') {
+    while (p[n] && p[n] != '*') {
         unsigned next = TextNext(p, n);
         last = next == n + 1 ? p[n] : 'x';
         if (last == '\\' || last == '/' || last == ':')

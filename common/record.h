@@ -1,5 +1,6 @@
-// The install record: the names setup put into a folder, separated by '|',
-// which no file name contains. Without system calls.
+// The install record: the names setup put into a folder, separated by '*',
+// which no file name contains and which no code page uses as the second
+// byte of a character. Without system calls.
 #ifndef TANDREL_RECORD_H
 #define TANDREL_RECORD_H
 

@@ -24,9 +24,16 @@ static char Lower(char c)
 
 int TextSameStart(const char* a, const char* b, unsigned n)
 {
-    for (unsigned i = 0; i < n; i++)
+    for (unsigned i = 0; i < n; i++) {
         if (!a[i] || Lower(a[i]) != Lower(b[i]))
             return 0;
+        // A trail byte is no letter: it compares exactly.
+        if (TextIsLeadByte((unsigned char)a[i]) && i + 1 < n) {
+            i++;
+            if (a[i] != b[i])
+                return 0;
+        }
+    }
     return 1;
 }
 

@@ -7,8 +7,9 @@
 
 unsigned TextLength(const char* s);
 int TextEqual(const char* a, const char* b);
-// The first n characters of a and b alike without regard to ASCII case;
-// 0 where either text is shorter.
+// The first n characters of a and b alike without regard to ASCII case
+// (the second byte of a double-byte character compares exactly); 0 where
+// either text is shorter.
 int TextSameStart(const char* a, const char* b, unsigned n);
 int TextCopy(char* dst, unsigned cap, const char* src);
 int TextAppend(char* dst, unsigned cap, const char* src);

@@ -184,6 +184,6 @@ int CopySourceFiles()
     char dest[COPY_ARG_SIZE];
     if (!TextJoin(source, sizeof source, SourceDir, SZ_SRC_FILES) || !TextCopy(dest, sizeof dest, DestDir))
         return 0;
-    ForgetOtherFolder();
+    StartRecord();
     return CopyTree(source, dest);
 }

@@ -20,27 +20,33 @@ int RecordInstalled(const char* value, const char* name)
     if (!ReadRegValue(key, value, record, sizeof record))
         record[0] = 0;
     int ok = RecordHolds(record, name) ||
-             ((!record[0] || TextAppendChar(record, sizeof record, '|')) && TextAppend(record, sizeof record, name) &&
+             ((!record[0] || TextAppendChar(record, sizeof record, '*')) && TextAppend(record, sizeof record, name) &&
               SetString(key, value, record));
     RegCloseKey(key);
     return ok;
 }
 
-// The files recorded for another folder are not this folder's: a second
-// install keeps the names of the first only where it installs into the
-// same folder, the one the Run value names.
-void ForgetOtherFolder()
+// Starts the record before the first copy. It exists from then on, even
+// empty, so that removal never takes this install for one made before the
+// record and deletes package names that this setup did not write. The
+// files recorded for another folder are not this folder's: a second install
+// keeps the names of the first only where it installs into the same folder,
+// the one the Run value names.
+void StartRecord()
 {
     char now[STEP_PATH_SIZE];
-    int read = ReadKeyValue(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE, now, sizeof now);
     char mine[STEP_PATH_SIZE];
+    int read = ReadKeyValue(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE, now, sizeof now);
     unsigned n = TextLength(now);
-    if (read && QuotedPath(mine, sizeof mine, DestDir, SZ_AGENT_EXE) && n == TextLength(mine) &&
-        TextSameStart(now, mine, n))
+    int sameFolder = read && QuotedPath(mine, sizeof mine, DestDir, SZ_AGENT_EXE) && n == TextLength(mine) &&
+                     TextSameStart(now, mine, n);
+    HKEY key = OpenOrCreateKey(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP);
+    if (!key)
         return;
-    HKEY key;
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, SZ_RECORD_FILES);
-        RegCloseKey(key);
-    }
+    char record[RECORD_SIZE];
+    if (!sameFolder || !ReadRegValue(key, SZ_RECORD_FILES, record, sizeof record))
+        SetString(key, SZ_RECORD_FILES, "");
+    if (!ReadRegValue(key, SZ_RECORD_LINKS, record, sizeof record))
+        SetString(key, SZ_RECORD_LINKS, "");
+    RegCloseKey(key);
 }

@@ -3,17 +3,16 @@
 #include "platform.h"
 #include "privilege.h"
 
-void RestartWindows()
+// 1 when Windows took the restart.
+int RestartWindows()
 {
     OSVERSIONINFOA v;
     ReadVersion(&v);
-    if (v.dwPlatformId != VER_PLATFORM_WIN32_NT) {
-        ExitWindowsEx(EWX_REBOOT, 0);
-        return;
-    }
-    if (SwitchPrivilege(SZ_SHUTDOWN_PRIVILEGE, 1))
-        ExitWindowsEx(EWX_REBOOT, 0);
+    if (v.dwPlatformId != VER_PLATFORM_WIN32_NT)
+        return ExitWindowsEx(EWX_REBOOT, 0) != 0;
+    int restarting = SwitchPrivilege(SZ_SHUTDOWN_PRIVILEGE, 1) && ExitWindowsEx(EWX_REBOOT, 0);
     SwitchPrivilege(SZ_SHUTDOWN_PRIVILEGE, 0);
+    return restarting;
 }
 
 bool IsNtVersion5()

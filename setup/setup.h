@@ -64,7 +64,7 @@ int QuotedPath(char* buf, unsigned cap, const char* folder, const char* name);
 
 // installrecord.cpp
 int RecordInstalled(const char* value, const char* name);
-void ForgetOtherFolder();
+void StartRecord();
 void StartAgent();
 
 // shortcuts.cpp
@@ -89,7 +89,7 @@ UINT_PTR CALLBACK ChooserHookProc(HWND chooser, UINT msg, WPARAM wParam, LPARAM 
 void RunChooser();
 
 // restart.cpp
-void RestartWindows();
+int RestartWindows();
 
 // setupdialog.cpp
 INT_PTR CALLBACK SetupDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -75,9 +75,10 @@ static INT_PTR OkSequence(HWND dlg)
     if (IsNtVersion5()) {
         // No owner and topmost: the dialog is hidden by now.
         if (Box(NULL, IDS_RESTART_PROMPT, SZ_SETUP_CAPTION, MB_YESNO | MB_ICONQUESTION | MB_TOPMOST) == IDYES) {
-            RestartWindows();
-            if (whole)
+            if (RestartWindows() && whole)
                 g_exitCode = ERROR_SUCCESS_REBOOT_INITIATED;
+            else if (whole)
+                g_exitCode = ERROR_SUCCESS_REBOOT_REQUIRED;
             DestroyWindow(dlg);
             return TRUE;
         }

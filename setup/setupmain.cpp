@@ -102,6 +102,7 @@ int RunSilentSetup(const char* folder, int folderFits)
 static LRESULT SelectMode(HWND hwnd, const char* cmdline)
 {
     if (HasHelpSwitch(cmdline)) {
+        g_exitCode = 0;
         char page[SOURCE_DIR_SIZE];
         // Only the page beside setup itself, never one found elsewhere.
         if (GetModuleFolder(page, sizeof page) && TextAppend(page, sizeof page, SZ_SRC_HELP))
@@ -132,9 +133,11 @@ LRESULT CALLBACK SetupWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         PostMessageA(hwnd, WM_START_SETUP, 0, 0);
         return 0;
     case WM_START_SETUP:
-        // Until OK has installed, closing the dialog is a cancel.
+        // Until OK has installed, closing the dialog is a cancel; a dialog
+        // that cannot be shown is a failure.
         g_exitCode = ERROR_INSTALL_USEREXIT;
-        DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_SETUP), hwnd, SetupDialogProc, 0);
+        if (DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_SETUP), hwnd, SetupDialogProc, 0) == -1)
+            g_exitCode = ERROR_INSTALL_FAILURE;
         PostQuitMessage(g_exitCode);
         return 0;
     }
@@ -163,12 +166,14 @@ HWND CreateSetupWindow(HINSTANCE instance, LPSTR cmdline)
 extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdline, int)
 {
     g_instance = instance;
-    g_exitCode = 0;
+    // Each mode sets its own code once the window is being created; a
+    // window that cannot be made has done nothing that was asked.
+    g_exitCode = ERROR_INSTALL_FAILURE;
     // Before the first window, in every mode: a system DLL that asks for
     // either by name then gets the system folder's copy.
     LoadDialogLibraries();
     if (!RegisterSetupClass(instance))
-        return 0;
+        return g_exitCode;
     HWND window = CreateSetupWindow(instance, cmdline);
     if (!window)
         return g_exitCode;

@@ -12,32 +12,32 @@
 
 static const char* const VOREL12_FILES[8] = { "tandrel.htm", "vorel12s.dll", "vorel12a.exe" };
 
-// A link's target is not the package's: neither the link nor what it leads
-// to is touched. Asked without a closing backslash, which would name what
-// the link leads to.
-static int IsLink(const char* path, int* exists)
+// The attributes of the item itself, asked without a closing backslash,
+// which would name what a link leads to.
+static DWORD ItemAttributes(const char* path)
 {
     char item[FILE_PATH_SIZE];
-    if (!TextCopy(item, sizeof item, path)) {
-        *exists = 0;
-        return 1;
-    }
+    if (!TextCopy(item, sizeof item, path))
+        return INVALID_FILE_ATTRIBUTES;
     unsigned n = TextLength(item);
     if (n > 3 && TextEndsWithBackslash(item))
         item[n - 1] = 0;
-    DWORD attributes = GetFileAttributesA(item);
-    *exists = attributes != INVALID_FILE_ATTRIBUTES;
-    return *exists && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    return GetFileAttributesA(item);
 }
 
 // The full path from the folder argument as given: a folder ending in a
-// backslash gives two in a row, which the file functions accept.
+// backslash gives two in a row, which the file functions accept. A link's
+// target is not the package's, nor is a folder setup never copies: neither
+// is touched, not even its attributes.
 static void DeleteOneFile(const char* folder, const char* name)
 {
     char path[FILE_PATH_SIZE];
-    int exists;
     if (!TextCopy(path, sizeof path, folder) || !TextAppend(path, sizeof path, "\\") ||
-        !TextAppend(path, sizeof path, name) || IsLink(path, &exists) || !exists)
+        !TextAppend(path, sizeof path, name))
+        return;
+    DWORD attributes = ItemAttributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
         return;
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
@@ -48,8 +48,9 @@ static void DeleteOneFile(const char* folder, const char* name)
 
 void ClearFolder(const char* folder, const char* record)
 {
-    int exists;
-    if (IsLink(folder, &exists))
+    // A folder that is a link leads elsewhere: nothing there is the package's.
+    DWORD attributes = ItemAttributes(folder);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return;
     char name[FILE_PATH_SIZE];
     while (TakeRecordedName(&record, name, sizeof name))

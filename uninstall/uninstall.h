@@ -28,7 +28,7 @@ int IsDriverActive(SC_HANDLE manager);
 int DeleteDriverService(SC_HANDLE manager);
 
 // removal.cpp
-// Deletes the names of the record ('|'-separated) from the folder, then the
+// Deletes the names of the record ('*'-separated) from the folder, then the
 // folder if that left it empty; nothing in a folder that is a link.
 void ClearFolder(const char* folder, const char* record);
 void ClearDestinationFolder();

@@ -94,9 +94,10 @@ HWND CreateUninstallWindow(HINSTANCE instance)
 extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdline, int)
 {
     g_silent = TailIsSwitch(cmdline, 's');
-    g_exitCode = 0;
+    // The removal sets its own code; a window that cannot be made has removed nothing.
+    g_exitCode = ERROR_INSTALL_FAILURE;
     if (!RegisterUninstallClass(instance))
-        return 0;
+        return g_exitCode;
     HWND window = CreateUninstallWindow(instance);
     if (!window)
         return g_exitCode;

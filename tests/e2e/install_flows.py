@@ -120,7 +120,6 @@ def setup_loads_no_dll_planted_beside_it(dist, prefix):
     # Setup runs from a downloads folder where anyone may drop a DLL under a
     # system DLL's name; Wine is told to prefer such native copies, as Windows
     # does for any DLL that is not a KnownDLL.
-    import harness
     pkg = test_package(dist)
     planted = os.path.join(os.path.dirname(harness.DOUBLE), "planted.dll")
     for name in ("comctl32.dll", "ole32.dll"):
@@ -137,7 +136,7 @@ def setup_loads_no_dll_planted_beside_it(dist, prefix):
     ui(prefix, "click", "", "2")
     wait_for(lambda: ui(prefix, "window", "#32770", "1", "")[0] != 0, 10, "the chooser to close")
     ui(prefix, "click", SETUP_TITLE, "1015")
-    check(setup.wait(timeout=30) == 0, "Cancel ends setup")
+    check(setup.wait(timeout=30) == CANCELLED, "Cancel ends setup with %d" % CANCELLED)
     # The marker takes the module's name as the loader spelled it.
     ran = [f for f in os.listdir(pkg) if f.lower().endswith(".ran")]
     check(not ran, "no planted DLL ran (%s)" % ", ".join(ran))

@@ -38,10 +38,12 @@ HINSTANCE WINAPI FakeShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR 
     return (HINSTANCE)42;
 }
 
+BOOL g_exitWindowsResult = TRUE;
+
 BOOL WINAPI FakeExitWindowsEx(UINT flags, DWORD reason)
 {
     Record("ExitWindowsEx(%u, %lu)", flags, reason);
-    return TRUE;
+    return g_exitWindowsResult;
 }
 
 std::string LinkFolder()

@@ -24,7 +24,8 @@ std::string& FakeModulePath();
 DWORD WINAPI FakeGetModuleFileNameA(HMODULE module, LPSTR buf, DWORD size);
 UINT WINAPI FakeWinExec(LPCSTR cmd, UINT show);          // records the command and the current directory
 HINSTANCE WINAPI FakeShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR params, LPCSTR dir, INT show);
-BOOL WINAPI FakeExitWindowsEx(UINT flags, DWORD reason);
+BOOL WINAPI FakeExitWindowsEx(UINT flags, DWORD reason);   // returns g_exitWindowsResult
+extern BOOL g_exitWindowsResult;
 
 // Removes every item of the installation footprint from the prefix.
 void RemoveFootprint(const std::string& dest);

@@ -34,12 +34,12 @@ void ExpectCommonFootprint(Package& p)
         { SZ_DISPLAY_VERSION, "2.01" },
         { SZ_PUBLISHER, "Ossivane" },
         { SZ_DISPLAY_ICON, p.dest + "vorel12a.exe" },
-        { SZ_RECORD_LINKS, "Tandrel About.lnk|Tandrel Help.lnk|Uninstall Tandrel.lnk" },
+        { SZ_RECORD_LINKS, "Tandrel About.lnk*Tandrel Help.lnk*Uninstall Tandrel.lnk" },
     };
     for (const auto& value : entry)
         EXPECT_EQ(value.second, ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, value.first)) << value.first;
-    std::string files = "|" + ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_RECORD_FILES) + "|";
-    for (const char* name : { "|vorel12a.exe|", "|vorel12.htm|", "|vorel12v.vxd|" })
+    std::string files = "*" + ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_RECORD_FILES) + "*";
+    for (const char* name : { "*vorel12a.exe*", "*vorel12.htm*", "*vorel12v.vxd*" })
         EXPECT_NE(std::string::npos, files.find(name)) << files;
     EXPECT_EQ(39u, files.size()) << files;                  // each name once
     for (const char* flag : { SZ_NO_MODIFY, SZ_NO_REPAIR })
@@ -106,6 +106,8 @@ TEST(SilentInstall, ASecondInstallLeavesOneSetOfEverything)
     EXPECT_EQ(0, p.Silent());
     UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
     Calls().clear();
+    // The record keeps the names of both runs into the same folder.
+    DeleteFileA((p.source + "Files\\vorel12v.vxd").c_str());
     EXPECT_EQ(0, p.Silent());
     ExpectCommonFootprint(p);
     EXPECT_TRUE(QueryDriverService().exists);
@@ -121,6 +123,19 @@ TEST(SilentInstall, ASecondInstallLeavesOneSetOfEverything)
     }
     RegCloseKey(run);
     EXPECT_EQ(1, ours);
+    // Into another folder, and with nothing to copy: the first folder's names
+    // are not this one's, and an empty record still says that nothing of
+    // this install lies there.
+    for (const char* f : { "vorel12a.exe", "vorel12.htm" })
+        DeleteFileA((p.source + "Files\\" + f).c_str());
+    std::string first = p.dest;
+    p.dest = p.root.Path() + "other\\";
+    UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
+    EXPECT_EQ(0, p.Silent());
+    bool found = false;
+    EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_RECORD_FILES, &found));
+    EXPECT_TRUE(found);
+    RemoveFootprint(first);
 }
 
 TEST(SilentInstall, DefaultFolderWhenNoFolderIsGiven)

@@ -18,7 +18,7 @@ TEST(Boundaries, AClearedFilePathOf255CharactersIsDeletedAnd256IsNot)
     WriteFileBytes(fits, 5);
     WriteFileBytes(over, 5);
     ASSERT_TRUE(FileExists(fits) && FileExists(over));
-    ClearFolder(folder.c_str(), (fits.substr(folder.size() + 1) + "|" + over.substr(folder.size() + 1)).c_str());
+    ClearFolder(folder.c_str(), (fits.substr(folder.size() + 1) + "*" + over.substr(folder.size() + 1)).c_str());
     EXPECT_FALSE(FileExists(fits));
     EXPECT_TRUE(FileExists(over));              // never a truncated path
     EXPECT_TRUE(FolderExists(folder));

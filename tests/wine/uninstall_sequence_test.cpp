@@ -116,6 +116,7 @@ TEST_F(UninstallTest, OnlyRecordedNamesGoAndNoneReachesOutsideItsFolder)
     Installed inst;
     CreateDirectoryA((inst.dest + "keep").c_str(), NULL);
     WriteFileBytes(inst.dest + "keep\\inner.txt", 5);
+    SetFileAttributesA((inst.dest + "keep").c_str(), FILE_ATTRIBUTE_HIDDEN);
     WriteFileBytes(inst.dest + "ro.txt", 5, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     WriteFileBytes(inst.dest + "users.txt", 5, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     WriteFileBytes(inst.vorel12 + "\\tandrel.htm", 5, FILE_ATTRIBUTE_READONLY);
@@ -123,7 +124,7 @@ TEST_F(UninstallTest, OnlyRecordedNamesGoAndNoneReachesOutsideItsFolder)
     WriteFileBytes(beside, 5);
     WriteFileBytes(rooted, 5);
     SetValue(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_RECORD_FILES,
-             "vorel12a.exe|VOREL12.HTM|ro.txt|keep|..\\victim.txt|" + rooted + "|.|..||" + std::string(300, 'n'));
+             "vorel12a.exe*VOREL12.HTM*ro.txt*keep*..\\victim.txt*" + rooted + "*.*..**" + std::string(300, 'n'));
     QueueAnswers({ IDYES });
     RunUninstaller();
     EXPECT_EQ((std::vector<std::string>{ "keep", "users.txt", "vorel12v.vxd" }), FilesIn(inst.dest));
@@ -131,6 +132,7 @@ TEST_F(UninstallTest, OnlyRecordedNamesGoAndNoneReachesOutsideItsFolder)
     EXPECT_TRUE(FileExists(rooted));
     DeleteFileA(rooted.c_str());
     EXPECT_TRUE(FileExists(inst.dest + "keep\\inner.txt"));
+    EXPECT_TRUE(GetFileAttributesA((inst.dest + "keep").c_str()) & FILE_ATTRIBUTE_HIDDEN);   // a folder is not touched
     // No attribute reset in the VOREL12 folder: the read-only page stays, and its folder.
     EXPECT_TRUE(FileExists(inst.vorel12 + "\\tandrel.htm"));
     EXPECT_FALSE(FileExists(inst.vorel12 + "\\vorel12s.dll"));
@@ -265,7 +267,7 @@ TEST_F(UninstallTest, OnlySetupsOwnFolderIsClearedHoweverTheValueIsSpelled)
         ASSERT_TRUE(FileExists(row.folder + canary)) << row.folder;
         inst.SetRunValue(row.value);
         // The canary is a recorded name: only the guard keeps it.
-        SetValue(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_RECORD_FILES, "vorel12a.exe|tandrel_canary.txt");
+        SetValue(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_RECORD_FILES, "vorel12a.exe*tandrel_canary.txt");
         SetValue(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_RECORD_LINKS, "tandrel_canary.txt");
         SetPrograms(row.programs ? row.programs : programs);
         SetCurrentDirectoryA(scratch.c_str());
