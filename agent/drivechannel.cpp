@@ -4,6 +4,7 @@
 #include "footprint.h"
 #include "platform.h"
 #include "resource.h"
+#include "stringbox.h"
 #include "text.h"
 
 #define VXD_PATH_SIZE 180
@@ -25,10 +26,7 @@ static int IsOpen(HANDLE h)
 
 static int ReportOpenFailure(UINT stringId)
 {
-    char text[MESSAGE_SIZE];
-    TextZero(text, sizeof text);
-    LoadStringA(g_instance, stringId, text, sizeof text);
-    MessageBoxA(g_mainWindow, text, SZ_CAPTION_ZOLVAR, MB_ICONINFORMATION);
+    StringBox(g_instance, stringId, MESSAGE_SIZE, g_mainWindow, SZ_CAPTION_ZOLVAR, MB_ICONINFORMATION);
     return 0;
 }
 

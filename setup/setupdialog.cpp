@@ -7,6 +7,7 @@
 #include "installpaths.h"
 #include "resource.h"
 #include "sizetext.h"
+#include "stringbox.h"
 #include "text.h"
 #include "window.h"
 
@@ -43,14 +44,6 @@ static void ShowNeededSpace(HWND dlg)
     SetDlgItemTextA(dlg, IDC_NEEDED_SPACE, text);
 }
 
-static int Box(HWND owner, UINT stringId, const char* caption, UINT flags)
-{
-    char text[TEXT_SIZE];
-    TextZero(text, sizeof text);
-    LoadStringA(g_instance, stringId, text, sizeof text);
-    return MessageBoxA(owner, text, caption, flags);
-}
-
 static INT_PTR OkSequence(HWND dlg)
 {
     char text[TEXT_SIZE + 1];
@@ -60,7 +53,7 @@ static INT_PTR OkSequence(HWND dlg)
     // is no destination to install into; nor is any folder when setup's own
     // did not fit its buffer.
     if (!TextEnsureBackslash(text, sizeof text) || !InstallFoldersFit(SourceDir, text)) {
-        Box(dlg, IDS_BAD_DESTINATION, SZ_CHOOSE_CAPTION, MB_ICONEXCLAMATION);
+        StringBox(g_instance, IDS_BAD_DESTINATION, TEXT_SIZE, dlg, SZ_CHOOSE_CAPTION, MB_ICONEXCLAMATION);
         return FALSE;
     }
     TextCopy(DestDir, sizeof DestDir, text);
@@ -74,7 +67,8 @@ static INT_PTR OkSequence(HWND dlg)
     g_exitCode = whole ? 0 : ERROR_INSTALL_FAILURE;
     if (IsNtVersion5()) {
         // No owner and topmost: the dialog is hidden by now.
-        if (Box(NULL, IDS_RESTART_PROMPT, SZ_SETUP_CAPTION, MB_YESNO | MB_ICONQUESTION | MB_TOPMOST) == IDYES) {
+        if (StringBox(g_instance, IDS_RESTART_PROMPT, TEXT_SIZE, NULL, SZ_SETUP_CAPTION,
+                      MB_YESNO | MB_ICONQUESTION | MB_TOPMOST) == IDYES) {
             RestartWindows();
             if (whole)
                 g_exitCode = ERROR_SUCCESS_REBOOT_INITIATED;
@@ -84,7 +78,7 @@ static INT_PTR OkSequence(HWND dlg)
         if (whole)
             g_exitCode = ERROR_SUCCESS_REBOOT_REQUIRED;
     } else {
-        Box(dlg, IDS_SETUP_COMPLETE, SZ_SETUP_CAPTION, MB_ICONINFORMATION);
+        StringBox(g_instance, IDS_SETUP_COMPLETE, TEXT_SIZE, dlg, SZ_SETUP_CAPTION, MB_ICONINFORMATION);
         StartAgent();
     }
     DestroyWindow(dlg);
