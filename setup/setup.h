@@ -8,7 +8,6 @@
 #define DEST_DIR_SIZE     200
 #define DEST_TEXT_SIZE    128
 #define TEXT_SIZE         255
-#define MODULE_NAME_SIZE  200
 
 #define IDT_START_SETUP   100
 #define WM_START_SETUP    (WM_USER + 100)
@@ -27,7 +26,6 @@ extern int g_exitCode;
 int RegisterSetupClass(HINSTANCE instance);
 HWND CreateSetupWindow(HINSTANCE instance, LPSTR cmdline);
 LRESULT CALLBACK SetupWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-int GetModuleFolder(char* target, unsigned cap);
 unsigned long long GetFreeDiskBytes(const char* root);
 unsigned long FreeKBOfDestination();
 bool IsNtVersion5();

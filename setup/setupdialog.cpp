@@ -5,6 +5,7 @@
 #include "cmdline.h"
 #include "footprint.h"
 #include "installpaths.h"
+#include "modulefolder.h"
 #include "resource.h"
 #include "sizetext.h"
 #include "stringbox.h"
@@ -18,7 +19,7 @@ static const char SZ_CHOOSE_CAPTION[] = "Choose Directory";
 
 static void ShowSourceFolder(HWND dlg)
 {
-    GetModuleFolder(SourceDir, sizeof SourceDir);
+    ModuleFolder(g_instance, SourceDir, sizeof SourceDir);
     TextCopy(SourceText, sizeof SourceText, SourceDir);
     SetDlgItemTextA(dlg, IDC_SOURCE_DIR, SourceText);
 }

@@ -4,6 +4,7 @@
 #include "cmdline.h"
 #include "footprint.h"
 #include "installpaths.h"
+#include "modulefolder.h"
 #include "window.h"
 #include "platform.h"
 #include "resource.h"
@@ -21,28 +22,6 @@ int g_exitCode;
 
 static const char SZ_SETUP_CAPTION[] = "Tandrel Setup";
 static const char SZ_NO_SPACE[] = "There are not enough disk space.";
-
-int GetModuleFolder(char* target, unsigned cap)
-{
-    char module[MODULE_NAME_SIZE];
-    DWORD n = GetModuleFileNameA(g_instance, module, sizeof module);
-    if (n == 0)
-        return 0;
-    // A truncated name is no folder: the target is left empty, and the
-    // callers neither install nor open help from anywhere else.
-    if (n >= sizeof module) {
-        TextCopy(target, cap, "");
-        return 0;
-    }
-    unsigned cut = TextAfterLastBackslash(module, 0);
-    // No folder at all is no folder of setup's own either.
-    if (cut == 0) {
-        TextCopy(target, cap, "");
-        return 0;
-    }
-    module[cut] = 0;
-    return TextCopy(target, cap, module);
-}
 
 unsigned long long GetFreeDiskBytes(const char* root)
 {
@@ -79,7 +58,7 @@ int RunSilentSetup(const char* folder, int folderFits)
 {
     // Nothing is installed, and nothing is shown, from a folder that is not
     // setup's own or into one that would leave half an installation behind.
-    if (!GetModuleFolder(SourceDir, sizeof SourceDir) || !folderFits)
+    if (!ModuleFolder(g_instance, SourceDir, sizeof SourceDir) || !SourceDir[0] || !folderFits)
         return ERROR_INVALID_COMMAND_LINE;
     TextCopy(SourceText, sizeof SourceText, SourceDir);
     if (!TextCopy(DestDir, sizeof DestDir, folder[0] ? folder : SZ_DEFAULT_DEST) ||
@@ -103,8 +82,9 @@ static LRESULT SelectMode(HWND hwnd, const char* cmdline)
 {
     if (HasHelpSwitch(cmdline)) {
         char page[SOURCE_DIR_SIZE];
-        // Only the page beside setup itself, never one found elsewhere.
-        if (GetModuleFolder(page, sizeof page) && TextAppend(page, sizeof page, SZ_SRC_HELP))
+        // Only the page beside setup itself, never one found elsewhere: no
+        // folder at all is no folder of setup's own either.
+        if (ModuleFolder(g_instance, page, sizeof page) && page[0] && TextAppend(page, sizeof page, SZ_SRC_HELP))
             ShellExecuteA(NULL, "open", page, NULL, NULL, SW_SHOWNORMAL);
         DestroyWindow(hwnd);
         return 1;
