@@ -9,6 +9,8 @@
 #define DEST_TEXT_SIZE    128
 #define TEXT_SIZE         255
 
+inline constexpr char SZ_SETUP_CAPTION[] = "Tandrel Setup";
+
 #define IDT_START_SETUP   100
 #define WM_START_SETUP    (WM_USER + 100)
 

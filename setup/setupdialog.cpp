@@ -14,7 +14,6 @@
 
 #define SPACE_TEXT_SIZE 40
 
-static const char SZ_SETUP_CAPTION[] = "Tandrel Setup";
 static const char SZ_CHOOSE_CAPTION[] = "Choose Directory";
 
 static void ShowSourceFolder(HWND dlg)

@@ -20,7 +20,6 @@ int g_exitCode;
 
 #define ROOT_SIZE 80
 
-static const char SZ_SETUP_CAPTION[] = "Tandrel Setup";
 static const char SZ_NO_SPACE[] = "There are not enough disk space.";
 
 unsigned long long GetFreeDiskBytes(const char* root)
