@@ -35,7 +35,7 @@ void ForgetOtherFolder()
     int read = ReadKeyValue(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE, now, sizeof now);
     char mine[STEP_PATH_SIZE];
     unsigned n = TextLength(now);
-    if (read && QuotedPath(mine, sizeof mine, DestDir, SZ_AGENT_EXE) && n == TextLength(mine) &&
+    if (read && QuotedPath(mine, sizeof mine, g_destDir, SZ_AGENT_EXE) && n == TextLength(mine) &&
         TextSameStart(now, mine, n))
         return;
     HKEY key;

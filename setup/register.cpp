@@ -23,7 +23,7 @@ int CopyUninstaller()
 {
     char from[PATH_SIZE];
     char to[PATH_SIZE];
-    return TextJoin(from, sizeof from, SourceDir, SZ_SRC_UNINSTALLER) &&
+    return TextJoin(from, sizeof from, g_sourceDir, SZ_SRC_UNINSTALLER) &&
            FolderWithSuffix(GetSystemDirectoryA, to, sizeof to, "") &&
            TextJoin(to, sizeof to, to, SZ_UNINSTALLER_EXE) && CopyTwice(from, to);
 }
@@ -41,7 +41,7 @@ int CopyDriverFile()
         return 1;
     char from[PATH_SIZE];
     char to[PATH_SIZE];
-    return TextJoin(from, sizeof from, SourceDir, SZ_SRC_DRIVER) && DriverFilePath(to, sizeof to) &&
+    return TextJoin(from, sizeof from, g_sourceDir, SZ_SRC_DRIVER) && DriverFilePath(to, sizeof to) &&
            CopyTwice(from, to);
 }
 
@@ -65,7 +65,7 @@ int QuotedPath(char* buf, unsigned cap, const char* folder, const char* name)
 int WriteRunValue()
 {
     char data[PATH_SIZE];
-    if (!QuotedPath(data, sizeof data, DestDir, SZ_AGENT_EXE))
+    if (!QuotedPath(data, sizeof data, g_destDir, SZ_AGENT_EXE))
         return 0;
     HKEY key;
     // Opened only: the Run key is never created here.
@@ -95,8 +95,8 @@ int WriteUninstallEntry()
     }
     ok &= SetString(key, SZ_DISPLAY_VERSION, SZ_VERSION);
     ok &= SetString(key, SZ_PUBLISHER, SZ_MAKER);
-    ok &= TextJoin(text, sizeof text, DestDir, SZ_AGENT_EXE) && SetString(key, SZ_DISPLAY_ICON, text);
-    ok &= SetNumber(key, SZ_ESTIMATED_SIZE, NeededKB);
+    ok &= TextJoin(text, sizeof text, g_destDir, SZ_AGENT_EXE) && SetString(key, SZ_DISPLAY_ICON, text);
+    ok &= SetNumber(key, SZ_ESTIMATED_SIZE, g_neededKB);
     ok &= SetNumber(key, SZ_NO_MODIFY, 1);
     ok &= SetNumber(key, SZ_NO_REPAIR, 1);
     RegCloseKey(key);
@@ -135,6 +135,6 @@ void StartAgent()
     if (FolderWithSuffix(GetWindowsDirectoryA, windows, sizeof windows, ""))
         SetCurrentDirectoryA(windows);
     char command[PATH_SIZE];
-    if (QuotedPath(command, sizeof command, DestDir, SZ_AGENT_EXE))
+    if (QuotedPath(command, sizeof command, g_destDir, SZ_AGENT_EXE))
         WinExec(command, SW_SHOWNORMAL);
 }

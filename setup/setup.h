@@ -14,14 +14,15 @@ inline constexpr char SZ_SETUP_CAPTION[] = "Tandrel Setup";
 #define IDT_START_SETUP   100
 #define WM_START_SETUP    (WM_USER + 100)
 
+// All defined in setupmain.cpp.
 extern HINSTANCE g_instance;
-extern char SourceDir[SOURCE_DIR_SIZE];
-extern char SourceText[SOURCE_TEXT_SIZE];
-extern char DestDir[DEST_DIR_SIZE];
-extern char DestText[DEST_TEXT_SIZE];
-extern DWORD NeededKB;
-extern DWORD CopiedKB;
-extern HWND SetupDialog;
+extern char g_sourceDir[SOURCE_DIR_SIZE];
+extern char g_sourceText[SOURCE_TEXT_SIZE];
+extern char g_destDir[DEST_DIR_SIZE];
+extern char g_destText[DEST_TEXT_SIZE];
+extern DWORD g_neededKB;
+extern DWORD g_copiedKB;
+extern HWND g_setupDialog;
 extern int g_exitCode;
 
 // setupmain.cpp

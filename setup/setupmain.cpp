@@ -12,8 +12,13 @@
 #include "text.h"
 
 HINSTANCE g_instance;
-char SourceDir[SOURCE_DIR_SIZE];
-char DestDir[DEST_DIR_SIZE];
+char g_sourceDir[SOURCE_DIR_SIZE];
+char g_sourceText[SOURCE_TEXT_SIZE];
+char g_destDir[DEST_DIR_SIZE];
+char g_destText[DEST_TEXT_SIZE];
+DWORD g_neededKB;
+DWORD g_copiedKB;
+HWND g_setupDialog;
 // What the process reports to whoever started it, in the codes deployment
 // tools know from Windows Installer.
 int g_exitCode;
@@ -33,7 +38,7 @@ unsigned long long GetFreeDiskBytes(const char* root)
 unsigned long FreeKBOfDestination()
 {
     char root[ROOT_SIZE];
-    if (!DriveRoot(DestText, root, sizeof root))
+    if (!DriveRoot(g_destText, root, sizeof root))
         return 0;
     return SaturatedKB(GetFreeDiskBytes(root));
 }
@@ -57,16 +62,16 @@ int RunSilentSetup(const char* folder, int folderFits)
 {
     // Nothing is installed, and nothing is shown, from a folder that is not
     // setup's own or into one that would leave half an installation behind.
-    if (!ModuleFolder(g_instance, SourceDir, sizeof SourceDir) || !SourceDir[0] || !folderFits)
+    if (!ModuleFolder(g_instance, g_sourceDir, sizeof g_sourceDir) || !g_sourceDir[0] || !folderFits)
         return ERROR_INVALID_COMMAND_LINE;
-    TextCopy(SourceText, sizeof SourceText, SourceDir);
-    if (!TextCopy(DestDir, sizeof DestDir, folder[0] ? folder : SZ_DEFAULT_DEST) ||
-        !TextEnsureBackslash(DestDir, sizeof DestDir) || !InstallFoldersFit(SourceDir, DestDir))
+    TextCopy(g_sourceText, sizeof g_sourceText, g_sourceDir);
+    if (!TextCopy(g_destDir, sizeof g_destDir, folder[0] ? folder : SZ_DEFAULT_DEST) ||
+        !TextEnsureBackslash(g_destDir, sizeof g_destDir) || !InstallFoldersFit(g_sourceDir, g_destDir))
         return ERROR_INVALID_COMMAND_LINE;
-    TextCopy(DestText, sizeof DestText, DestDir);
+    TextCopy(g_destText, sizeof g_destText, g_destDir);
     unsigned long free = FreeKBOfDestination();
     ComputeNeededSize();
-    if (free < NeededKB || free == 0)
+    if (free < g_neededKB || free == 0)
         return ERROR_DISK_FULL;
     int whole = InstallFiles();
     whole &= InstallRegistration();

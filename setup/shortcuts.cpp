@@ -69,8 +69,8 @@ int CreateShortcuts()
     // A target that does not fit its slot leaves the slot empty, and that link out.
     TextZero(g_targets[0], TARGET_SLOT);
     TextZero(g_targets[1], TARGET_SLOT);
-    TextJoin(g_targets[0], TARGET_SLOT, DestDir, SZ_AGENT_EXE);
-    TextJoin(g_targets[1], TARGET_SLOT, DestDir, SZ_HELP_FILE);
+    TextJoin(g_targets[0], TARGET_SLOT, g_destDir, SZ_AGENT_EXE);
+    TextJoin(g_targets[1], TARGET_SLOT, g_destDir, SZ_HELP_FILE);
     if (FolderWithSuffix(GetSystemDirectoryA, g_targets[2], TARGET_SLOT, ""))
         TextJoin(g_targets[2], TARGET_SLOT, g_targets[2], SZ_UNINSTALLER_EXE);
     // One apartment for all three links. Without ole32 every link stays as
