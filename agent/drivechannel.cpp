@@ -2,12 +2,13 @@
 // device, or the 9x VxD loaded through the system's dynamic loader.
 #include "agent.h"
 #include "footprint.h"
+#include "modulefolder.h"
 #include "platform.h"
 #include "resource.h"
+#include "stringbox.h"
 #include "text.h"
 
 #define VXD_PATH_SIZE 180
-#define MODULE_NAME_SIZE 200
 #define SHORT_PATH_SIZE 150
 #define MESSAGE_SIZE 180
 
@@ -25,10 +26,7 @@ static int IsOpen(HANDLE h)
 
 static int ReportOpenFailure(UINT stringId)
 {
-    char text[MESSAGE_SIZE];
-    TextZero(text, sizeof text);
-    LoadStringA(g_instance, stringId, text, sizeof text);
-    MessageBoxA(g_mainWindow, text, SZ_CAPTION_ZOLVAR, MB_ICONINFORMATION);
+    StringBox(g_instance, stringId, MESSAGE_SIZE, g_mainWindow, SZ_CAPTION_ZOLVAR, MB_ICONINFORMATION);
     return 0;
 }
 
@@ -68,27 +66,13 @@ static HANDLE OpenLoader()
     return CreateFileA(SZ_VXDLDR, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
 }
 
-// The VxD lies beside the agent's own executable. 0 when that path does not
-// fit: a truncated path is never handed to the loader.
-static int BuildVxdPath(char* path)
-{
-    char module[MODULE_NAME_SIZE];
-    TextZero(path, VXD_PATH_SIZE);
-    DWORD n = GetModuleFileNameA(g_instance, module, sizeof module);
-    if (n >= sizeof module)
-        return 0;
-    if (n > 0) {
-        module[TextAfterLastBackslash(module, 0)] = 0;
-        if (!TextCopy(path, VXD_PATH_SIZE, module))
-            return 0;
-    }
-    return TextAppend(path, VXD_PATH_SIZE, SZ_VXD_FILE);
-}
-
 static int Open9xChannel()
 {
+    // The VxD lies beside the agent's own executable, or is the bare name when
+    // that has no folder. A path that does not fit is never handed to the loader.
     char vxdPath[VXD_PATH_SIZE];
-    int pathFits = BuildVxdPath(vxdPath);
+    int pathFits =
+        ModuleFolder(g_instance, vxdPath, sizeof vxdPath) && TextAppend(vxdPath, sizeof vxdPath, SZ_VXD_FILE);
     g_device = OpenVxdDevice();
     if (g_device == INVALID_HANDLE_VALUE) {
         HANDLE loader = OpenLoader();

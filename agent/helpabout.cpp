@@ -1,6 +1,7 @@
 // Help page, keyboard control panel and the About box.
 #include "agent.h"
 #include <shellapi.h>
+#include "folders.h"
 #include "platform.h"
 #include "resource.h"
 #include "text.h"
@@ -10,28 +11,12 @@
 
 static char g_text[TEXT_BUFFER_SIZE];
 static const char SZ_HELP_SUFFIX[] = "\\vorel12\\tandrel.htm";
-// Quoted, so that a blank in the folder cannot make Windows run another
-// program first.
-static const char SZ_CONTROL_PREFIX[] = "\"";
 static const char SZ_CONTROL_SUFFIX[] = "\\control.exe\" keyboard";
 
-// The directory is asked for with the room the buffer has left around it;
-// a directory that does not fit leaves the command undone.
-static int DirectoryWithSuffix(UINT(WINAPI* getDirectory)(LPSTR, UINT), const char* prefix, const char* suffix)
-{
-    unsigned lead = TextLength(prefix);
-    UINT room = TEXT_BUFFER_SIZE - lead - TextLength(suffix);
-    TextZero(g_text, sizeof g_text);
-    TextCopy(g_text, sizeof g_text, prefix);
-    UINT n = getDirectory(g_text + lead, room);
-    if (n == 0 || n >= room)
-        return 0;
-    return TextAppend(g_text, sizeof g_text, suffix);
-}
-
+// A directory that does not fit leaves the command undone.
 void OpenHelp()
 {
-    if (DirectoryWithSuffix(GetSystemDirectoryA, "", SZ_HELP_SUFFIX))
+    if (FolderWithSuffix(GetSystemDirectoryA, g_text, sizeof g_text, SZ_HELP_SUFFIX))
         ShellExecuteA(g_mainWindow, "Open", g_text, NULL, NULL, SW_SHOW);
 }
 
@@ -39,9 +24,11 @@ void OpenKeyboardProperties()
 {
     OSVERSIONINFOA v;
     ReadVersion(&v);
-    UINT(WINAPI* getDirectory)(LPSTR, UINT) =
-        v.dwPlatformId == VER_PLATFORM_WIN32_NT ? GetSystemDirectoryA : GetWindowsDirectoryA;
-    if (DirectoryWithSuffix(getDirectory, SZ_CONTROL_PREFIX, SZ_CONTROL_SUFFIX))
+    FolderFn getDirectory = v.dwPlatformId == VER_PLATFORM_WIN32_NT ? GetSystemDirectoryA : GetWindowsDirectoryA;
+    // Quoted, so that a blank in the folder cannot make Windows run another
+    // program first; the folder goes after the opening quote.
+    if (TextCopy(g_text, sizeof g_text, "\"") &&
+        FolderWithSuffix(getDirectory, g_text + 1, sizeof g_text - 1, SZ_CONTROL_SUFFIX))
         WinExec(g_text, SW_SHOW);
 }
 

@@ -4,7 +4,7 @@
 #include "platform.h"
 #include "privilege.h"
 #include "resource.h"
-#include "text.h"
+#include "stringbox.h"
 
 #define QUESTION_SIZE 60
 
@@ -37,10 +37,8 @@ void PowerCommand(LPARAM action)
     OSVERSIONINFOA v;
     ReadVersion(&v);
     if (action == POWER_KEY || action == MENU_POWER_OFF) {
-        char text[QUESTION_SIZE];
-        TextZero(text, sizeof text);
-        LoadStringA(g_instance, IDS_POWER_QUESTION, text, sizeof text);
-        if (MessageBoxA(NULL, text, SZ_CAPTION_TANDREL, MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND | MB_TOPMOST) == IDYES)
+        if (StringBox(g_instance, IDS_POWER_QUESTION, QUESTION_SIZE, NULL, SZ_CAPTION_TANDREL,
+                      MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND | MB_TOPMOST) == IDYES)
             PowerOff(v.dwPlatformId);
     } else if (action == SLEEP_KEY || action == MENU_SLEEP) {
         // Suspend, not hibernate, and without force: applications are asked.

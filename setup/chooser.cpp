@@ -46,10 +46,10 @@ UINT_PTR CALLBACK ChooserHookProc(HWND chooser, UINT msg, WPARAM wParam, LPARAM)
         char path[DEST_DIR_SIZE];
         TextZero(path, sizeof path);
         GetDlgItemTextA(chooser, IDC_CHOOSER_PATH, path, sizeof path);
-        // The setup dialog shows the folder through DestText: a path with no
+        // The setup dialog shows the folder through g_destText: a path with no
         // room there for itself and its backslash is not taken.
         if (TextEnsureBackslash(path, sizeof path) && TextLength(path) < DEST_TEXT_SIZE)
-            TextCopy(DestDir, sizeof DestDir, path);
+            TextCopy(g_destDir, sizeof g_destDir, path);
         EndDialog(chooser, 1);
     } else if (msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
         EndDialog(chooser, 1);

@@ -17,12 +17,6 @@
 #define COPY_ARG_SIZE     STEP_PATH_SIZE
 #define SCRATCH_SIZE      200
 
-char SourceText[SOURCE_TEXT_SIZE];
-char DestText[DEST_TEXT_SIZE];
-DWORD NeededKB;
-DWORD CopiedKB;
-HWND SetupDialog;
-
 // Saves the current directory; 0 when it does not fit, and then there is
 // nothing to restore.
 static int SaveCurrentDirectory(char* saved)
@@ -45,7 +39,7 @@ struct CopyWalk {
 
 void ResetProgress()
 {
-    HWND bar = GetDlgItem(SetupDialog, IDC_PROGRESS);
+    HWND bar = GetDlgItem(g_setupDialog, IDC_PROGRESS);
     SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
     SendMessageA(bar, PBM_SETPOS, 0, 0);
 }
@@ -85,7 +79,7 @@ static DWORD SourceTreeSize(const char* name)
 {
     char scratch[SCRATCH_SIZE];
     // Without setup's own folder the name alone would be the current directory's.
-    if (!SourceDir[0] || !TextJoin(scratch, sizeof scratch, SourceDir, name))
+    if (!g_sourceDir[0] || !TextJoin(scratch, sizeof scratch, g_sourceDir, name))
         return 0;
     return TreeSize(scratch);
 }
@@ -93,9 +87,9 @@ static DWORD SourceTreeSize(const char* name)
 void ComputeNeededSize()
 {
     // Each folder in thousands of bytes, truncated separately.
-    NeededKB = SourceTreeSize(SZ_SRC_FILES_DIR);
-    NeededKB += SourceTreeSize(SZ_SRC_KERNEL_DIR);
-    NeededKB += SourceTreeSize(SZ_SRC_UNINST_DIR);
+    g_neededKB = SourceTreeSize(SZ_SRC_FILES_DIR);
+    g_neededKB += SourceTreeSize(SZ_SRC_KERNEL_DIR);
+    g_neededKB += SourceTreeSize(SZ_SRC_UNINST_DIR);
 }
 
 int CreateDirectoryPath(const char* path)
@@ -120,20 +114,20 @@ int CreateDirectoryPath(const char* path)
 
 void ShowCopyStatus(const char* source, const char* dest)
 {
-    TextCopy(SourceText, sizeof SourceText, source);
-    TextCopy(DestText, sizeof DestText, dest);
-    if (!SetupDialog)
+    TextCopy(g_sourceText, sizeof g_sourceText, source);
+    TextCopy(g_destText, sizeof g_destText, dest);
+    if (!g_setupDialog)
         return;
     char status[STATUS_SIZE];
-    if (TextCopy(status, sizeof status, "Copy ") && TextAppend(status, sizeof status, SourceText))
-        SetWindowTextA(GetDlgItem(SetupDialog, IDC_PROGRESS_GROUP), status);
+    if (TextCopy(status, sizeof status, "Copy ") && TextAppend(status, sizeof status, g_sourceText))
+        SetWindowTextA(GetDlgItem(g_setupDialog, IDC_PROGRESS_GROUP), status);
 }
 
 void AdvanceProgress(DWORD kb)
 {
-    CopiedKB += kb;
-    if (SetupDialog)
-        SendMessageA(GetDlgItem(SetupDialog, IDC_PROGRESS), PBM_SETPOS, ProgressPosition(CopiedKB, NeededKB), 0);
+    g_copiedKB += kb;
+    if (g_setupDialog)
+        SendMessageA(GetDlgItem(g_setupDialog, IDC_PROGRESS), PBM_SETPOS, ProgressPosition(g_copiedKB, g_neededKB), 0);
 }
 
 static void CopyOneFile(const char* name, void* context)
@@ -182,7 +176,7 @@ int CopySourceFiles()
 {
     char source[COPY_ARG_SIZE];
     char dest[COPY_ARG_SIZE];
-    if (!TextJoin(source, sizeof source, SourceDir, SZ_SRC_FILES) || !TextCopy(dest, sizeof dest, DestDir))
+    if (!TextJoin(source, sizeof source, g_sourceDir, SZ_SRC_FILES) || !TextCopy(dest, sizeof dest, g_destDir))
         return 0;
     StartRecord();
     return CopyTree(source, dest);

@@ -38,7 +38,7 @@ void StartRecord()
     char mine[STEP_PATH_SIZE];
     int read = ReadKeyValue(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE, now, sizeof now);
     unsigned n = TextLength(now);
-    int sameFolder = read && QuotedPath(mine, sizeof mine, DestDir, SZ_AGENT_EXE) && n == TextLength(mine) &&
+    int sameFolder = read && QuotedPath(mine, sizeof mine, g_destDir, SZ_AGENT_EXE) && n == TextLength(mine) &&
                      TextSameStart(now, mine, n);
     HKEY key = OpenOrCreateKey(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP);
     if (!key)

@@ -1,6 +1,7 @@
 // The uninstaller and driver file copies, the Run value, the Uninstall
 // entry, the kernel service and the agent's first start.
 #include "setup.h"
+#include "folders.h"
 #include "footprint.h"
 #include "installpaths.h"
 #include "platform.h"
@@ -10,21 +11,6 @@
 
 #define PATH_SIZE         STEP_PATH_SIZE
 #define SERVICE_PATH_SIZE 200
-
-// A system folder into buf, or 0 when it is unreadable or does not fit.
-static int SystemFolder(char* buf, UINT size)
-{
-    TextZero(buf, size);
-    UINT n = GetSystemDirectoryA(buf, size);
-    return n > 0 && n < size;
-}
-
-static int WindowsFolder(char* buf, UINT size)
-{
-    TextZero(buf, size);
-    UINT n = GetWindowsDirectoryA(buf, size);
-    return n > 0 && n < size;
-}
 
 // 1 when either copy left the file in place.
 int CopyTwice(const char* from, const char* to)
@@ -36,18 +22,17 @@ int CopyTwice(const char* from, const char* to)
 int CopyUninstaller()
 {
     char from[PATH_SIZE];
-    char system[PATH_SIZE];
     char to[PATH_SIZE];
-    return TextJoin(from, sizeof from, SourceDir, SZ_SRC_UNINSTALLER) && SystemFolder(system, sizeof system) &&
-           TextJoin(to, sizeof to, system, SZ_UNINSTALLER_EXE) && CopyTwice(from, to);
+    return TextJoin(from, sizeof from, g_sourceDir, SZ_SRC_UNINSTALLER) &&
+           FolderWithSuffix(GetSystemDirectoryA, to, sizeof to, "") &&
+           TextJoin(to, sizeof to, to, SZ_UNINSTALLER_EXE) && CopyTwice(from, to);
 }
 
 // Windows folder + "\System32\Drivers\vorel12s.sys": the drivers folder is
 // derived from the Windows folder, not from the system folder.
 static int DriverFilePath(char* buf, UINT size)
 {
-    char windows[SERVICE_PATH_SIZE];
-    return WindowsFolder(windows, size) && TextJoin(buf, size, windows, SZ_DRIVER_UNDER_WINDIR);
+    return FolderWithSuffix(GetWindowsDirectoryA, buf, size, "") && TextJoin(buf, size, buf, SZ_DRIVER_UNDER_WINDIR);
 }
 
 int CopyDriverFile()
@@ -56,7 +41,7 @@ int CopyDriverFile()
         return 1;
     char from[PATH_SIZE];
     char to[PATH_SIZE];
-    return TextJoin(from, sizeof from, SourceDir, SZ_SRC_DRIVER) && DriverFilePath(to, sizeof to) &&
+    return TextJoin(from, sizeof from, g_sourceDir, SZ_SRC_DRIVER) && DriverFilePath(to, sizeof to) &&
            CopyTwice(from, to);
 }
 
@@ -80,7 +65,7 @@ int QuotedPath(char* buf, unsigned cap, const char* folder, const char* name)
 int WriteRunValue()
 {
     char data[PATH_SIZE];
-    if (!QuotedPath(data, sizeof data, DestDir, SZ_AGENT_EXE))
+    if (!QuotedPath(data, sizeof data, g_destDir, SZ_AGENT_EXE))
         return 0;
     HKEY key;
     // Opened only: the Run key is never created here.
@@ -101,7 +86,8 @@ int WriteUninstallEntry()
         return 0;
     int ok = SetString(key, SZ_DISPLAY_NAME, text);
     char system[PATH_SIZE];
-    if (SystemFolder(system, sizeof system) && QuotedPath(text, sizeof text, system, SZ_UNINSTALLER_EXE)) {
+    if (FolderWithSuffix(GetSystemDirectoryA, system, sizeof system, "") &&
+        QuotedPath(text, sizeof text, system, SZ_UNINSTALLER_EXE)) {
         ok &= SetString(key, SZ_UNINSTALL_STRING, text);
         ok &= TextAppend(text, sizeof text, SZ_QUIET_SWITCH) && SetString(key, SZ_QUIET_UNINSTALL_STRING, text);
     } else {
@@ -109,8 +95,8 @@ int WriteUninstallEntry()
     }
     ok &= SetString(key, SZ_DISPLAY_VERSION, SZ_VERSION);
     ok &= SetString(key, SZ_PUBLISHER, SZ_MAKER);
-    ok &= TextJoin(text, sizeof text, DestDir, SZ_AGENT_EXE) && SetString(key, SZ_DISPLAY_ICON, text);
-    ok &= SetNumber(key, SZ_ESTIMATED_SIZE, NeededKB);
+    ok &= TextJoin(text, sizeof text, g_destDir, SZ_AGENT_EXE) && SetString(key, SZ_DISPLAY_ICON, text);
+    ok &= SetNumber(key, SZ_ESTIMATED_SIZE, g_neededKB);
     ok &= SetNumber(key, SZ_NO_MODIFY, 1);
     ok &= SetNumber(key, SZ_NO_REPAIR, 1);
     RegCloseKey(key);
@@ -146,9 +132,9 @@ int RegisterComponents()
 void StartAgent()
 {
     char windows[PATH_SIZE];
-    if (WindowsFolder(windows, sizeof windows))
+    if (FolderWithSuffix(GetWindowsDirectoryA, windows, sizeof windows, ""))
         SetCurrentDirectoryA(windows);
     char command[PATH_SIZE];
-    if (QuotedPath(command, sizeof command, DestDir, SZ_AGENT_EXE))
+    if (QuotedPath(command, sizeof command, g_destDir, SZ_AGENT_EXE))
         WinExec(command, SW_SHOWNORMAL);
 }

@@ -8,26 +8,27 @@
 #define DEST_DIR_SIZE     200
 #define DEST_TEXT_SIZE    128
 #define TEXT_SIZE         255
-#define MODULE_NAME_SIZE  200
+
+inline constexpr char SZ_SETUP_CAPTION[] = "Tandrel Setup";
 
 #define IDT_START_SETUP   100
 #define WM_START_SETUP    (WM_USER + 100)
 
+// All defined in setupmain.cpp.
 extern HINSTANCE g_instance;
-extern char SourceDir[SOURCE_DIR_SIZE];
-extern char SourceText[SOURCE_TEXT_SIZE];
-extern char DestDir[DEST_DIR_SIZE];
-extern char DestText[DEST_TEXT_SIZE];
-extern DWORD NeededKB;
-extern DWORD CopiedKB;
-extern HWND SetupDialog;
+extern char g_sourceDir[SOURCE_DIR_SIZE];
+extern char g_sourceText[SOURCE_TEXT_SIZE];
+extern char g_destDir[DEST_DIR_SIZE];
+extern char g_destText[DEST_TEXT_SIZE];
+extern DWORD g_neededKB;
+extern DWORD g_copiedKB;
+extern HWND g_setupDialog;
 extern int g_exitCode;
 
 // setupmain.cpp
 int RegisterSetupClass(HINSTANCE instance);
 HWND CreateSetupWindow(HINSTANCE instance, LPSTR cmdline);
 LRESULT CALLBACK SetupWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-int GetModuleFolder(char* target, unsigned cap);
 unsigned long long GetFreeDiskBytes(const char* root);
 unsigned long FreeKBOfDestination();
 bool IsNtVersion5();

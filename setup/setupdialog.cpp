@@ -5,27 +5,28 @@
 #include "cmdline.h"
 #include "footprint.h"
 #include "installpaths.h"
+#include "modulefolder.h"
 #include "resource.h"
 #include "sizetext.h"
+#include "stringbox.h"
 #include "text.h"
 #include "window.h"
 
 #define SPACE_TEXT_SIZE 40
 
-static const char SZ_SETUP_CAPTION[] = "Tandrel Setup";
 static const char SZ_CHOOSE_CAPTION[] = "Choose Directory";
 
 static void ShowSourceFolder(HWND dlg)
 {
-    GetModuleFolder(SourceDir, sizeof SourceDir);
-    TextCopy(SourceText, sizeof SourceText, SourceDir);
-    SetDlgItemTextA(dlg, IDC_SOURCE_DIR, SourceText);
+    ModuleFolder(g_instance, g_sourceDir, sizeof g_sourceDir);
+    TextCopy(g_sourceText, sizeof g_sourceText, g_sourceDir);
+    SetDlgItemTextA(dlg, IDC_SOURCE_DIR, g_sourceText);
 }
 
 static void ShowDestination(HWND dlg)
 {
-    TextCopy(DestText, sizeof DestText, DestDir);
-    SetDlgItemTextA(dlg, IDC_DEST_DIR, DestText);
+    TextCopy(g_destText, sizeof g_destText, g_destDir);
+    SetDlgItemTextA(dlg, IDC_DEST_DIR, g_destText);
 }
 
 static void ShowFreeSpace(HWND dlg)
@@ -39,16 +40,8 @@ static void ShowNeededSpace(HWND dlg)
 {
     ComputeNeededSize();
     char text[SPACE_TEXT_SIZE];
-    FormatPlainKB(NeededKB, text, sizeof text);
+    FormatPlainKB(g_neededKB, text, sizeof text);
     SetDlgItemTextA(dlg, IDC_NEEDED_SPACE, text);
-}
-
-static int Box(HWND owner, UINT stringId, const char* caption, UINT flags)
-{
-    char text[TEXT_SIZE];
-    TextZero(text, sizeof text);
-    LoadStringA(g_instance, stringId, text, sizeof text);
-    return MessageBoxA(owner, text, caption, flags);
 }
 
 static INT_PTR OkSequence(HWND dlg)
@@ -59,22 +52,23 @@ static INT_PTR OkSequence(HWND dlg)
     // An empty folder, or one that would leave half an installation behind,
     // is no destination to install into; nor is any folder when setup's own
     // did not fit its buffer.
-    if (!TextEnsureBackslash(text, sizeof text) || !InstallFoldersFit(SourceDir, text)) {
-        Box(dlg, IDS_BAD_DESTINATION, SZ_CHOOSE_CAPTION, MB_ICONEXCLAMATION);
+    if (!TextEnsureBackslash(text, sizeof text) || !InstallFoldersFit(g_sourceDir, text)) {
+        StringBox(g_instance, IDS_BAD_DESTINATION, TEXT_SIZE, dlg, SZ_CHOOSE_CAPTION, MB_ICONEXCLAMATION);
         return FALSE;
     }
-    TextCopy(DestDir, sizeof DestDir, text);
-    TextCopy(DestText, sizeof DestText, DestDir);
+    TextCopy(g_destDir, sizeof g_destDir, text);
+    TextCopy(g_destText, sizeof g_destText, g_destDir);
     EnableWindow(GetDlgItem(dlg, IDC_CANCEL), FALSE);
     EnableWindow(GetDlgItem(dlg, IDC_OK), FALSE);
     int whole = InstallFiles();
-    SendMessageA(GetDlgItem(SetupDialog, IDC_PROGRESS), PBM_SETPOS, 100, 0);
+    SendMessageA(GetDlgItem(g_setupDialog, IDC_PROGRESS), PBM_SETPOS, 100, 0);
     whole &= InstallRegistration();
     ShowWindow(dlg, SW_HIDE);
     g_exitCode = whole ? 0 : ERROR_INSTALL_FAILURE;
     if (IsNtVersion5()) {
         // No owner and topmost: the dialog is hidden by now.
-        if (Box(NULL, IDS_RESTART_PROMPT, SZ_SETUP_CAPTION, MB_YESNO | MB_ICONQUESTION | MB_TOPMOST) == IDYES) {
+        if (StringBox(g_instance, IDS_RESTART_PROMPT, TEXT_SIZE, NULL, SZ_SETUP_CAPTION,
+                      MB_YESNO | MB_ICONQUESTION | MB_TOPMOST) == IDYES) {
             if (RestartWindows() && whole)
                 g_exitCode = ERROR_SUCCESS_REBOOT_INITIATED;
             else if (whole)
@@ -85,7 +79,7 @@ static INT_PTR OkSequence(HWND dlg)
         if (whole)
             g_exitCode = ERROR_SUCCESS_REBOOT_REQUIRED;
     } else {
-        Box(dlg, IDS_SETUP_COMPLETE, SZ_SETUP_CAPTION, MB_ICONINFORMATION);
+        StringBox(g_instance, IDS_SETUP_COMPLETE, TEXT_SIZE, dlg, SZ_SETUP_CAPTION, MB_ICONINFORMATION);
         StartAgent();
     }
     DestroyWindow(dlg);
@@ -103,9 +97,9 @@ INT_PTR CALLBACK SetupDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM)
 {
     switch (msg) {
     case WM_INITDIALOG:
-        SetupDialog = dlg;
+        g_setupDialog = dlg;
         ShowSourceFolder(dlg);
-        TextCopy(DestDir, sizeof DestDir, SZ_DEFAULT_DEST);
+        TextCopy(g_destDir, sizeof g_destDir, SZ_DEFAULT_DEST);
         ShowDestination(dlg);
         ShowFreeSpace(dlg);
         ShowNeededSpace(dlg);
@@ -124,7 +118,7 @@ INT_PTR CALLBACK SetupDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM)
         DestroyWindow(dlg);
         return FALSE;
     case WM_DESTROY:
-        SetupDialog = NULL;
+        g_setupDialog = NULL;
         EndDialog(dlg, 0);
         return FALSE;
     case WM_PAINT:

@@ -4,6 +4,7 @@
 #include "cmdline.h"
 #include "footprint.h"
 #include "installpaths.h"
+#include "modulefolder.h"
 #include "window.h"
 #include "platform.h"
 #include "resource.h"
@@ -11,38 +12,20 @@
 #include "text.h"
 
 HINSTANCE g_instance;
-char SourceDir[SOURCE_DIR_SIZE];
-char DestDir[DEST_DIR_SIZE];
+char g_sourceDir[SOURCE_DIR_SIZE];
+char g_sourceText[SOURCE_TEXT_SIZE];
+char g_destDir[DEST_DIR_SIZE];
+char g_destText[DEST_TEXT_SIZE];
+DWORD g_neededKB;
+DWORD g_copiedKB;
+HWND g_setupDialog;
 // What the process reports to whoever started it, in the codes deployment
 // tools know from Windows Installer.
 int g_exitCode;
 
 #define ROOT_SIZE 80
 
-static const char SZ_SETUP_CAPTION[] = "Tandrel Setup";
 static const char SZ_NO_SPACE[] = "There are not enough disk space.";
-
-int GetModuleFolder(char* target, unsigned cap)
-{
-    char module[MODULE_NAME_SIZE];
-    DWORD n = GetModuleFileNameA(g_instance, module, sizeof module);
-    if (n == 0)
-        return 0;
-    // A truncated name is no folder: the target is left empty, and the
-    // callers neither install nor open help from anywhere else.
-    if (n >= sizeof module) {
-        TextCopy(target, cap, "");
-        return 0;
-    }
-    unsigned cut = TextAfterLastBackslash(module, 0);
-    // No folder at all is no folder of setup's own either.
-    if (cut == 0) {
-        TextCopy(target, cap, "");
-        return 0;
-    }
-    module[cut] = 0;
-    return TextCopy(target, cap, module);
-}
 
 unsigned long long GetFreeDiskBytes(const char* root)
 {
@@ -55,7 +38,7 @@ unsigned long long GetFreeDiskBytes(const char* root)
 unsigned long FreeKBOfDestination()
 {
     char root[ROOT_SIZE];
-    if (!DriveRoot(DestText, root, sizeof root))
+    if (!DriveRoot(g_destText, root, sizeof root))
         return 0;
     return SaturatedKB(GetFreeDiskBytes(root));
 }
@@ -79,16 +62,16 @@ int RunSilentSetup(const char* folder, int folderFits)
 {
     // Nothing is installed, and nothing is shown, from a folder that is not
     // setup's own or into one that would leave half an installation behind.
-    if (!GetModuleFolder(SourceDir, sizeof SourceDir) || !folderFits)
+    if (!ModuleFolder(g_instance, g_sourceDir, sizeof g_sourceDir) || !g_sourceDir[0] || !folderFits)
         return ERROR_INVALID_COMMAND_LINE;
-    TextCopy(SourceText, sizeof SourceText, SourceDir);
-    if (!TextCopy(DestDir, sizeof DestDir, folder[0] ? folder : SZ_DEFAULT_DEST) ||
-        !TextEnsureBackslash(DestDir, sizeof DestDir) || !InstallFoldersFit(SourceDir, DestDir))
+    TextCopy(g_sourceText, sizeof g_sourceText, g_sourceDir);
+    if (!TextCopy(g_destDir, sizeof g_destDir, folder[0] ? folder : SZ_DEFAULT_DEST) ||
+        !TextEnsureBackslash(g_destDir, sizeof g_destDir) || !InstallFoldersFit(g_sourceDir, g_destDir))
         return ERROR_INVALID_COMMAND_LINE;
-    TextCopy(DestText, sizeof DestText, DestDir);
+    TextCopy(g_destText, sizeof g_destText, g_destDir);
     unsigned long free = FreeKBOfDestination();
     ComputeNeededSize();
-    if (free < NeededKB || free == 0)
+    if (free < g_neededKB || free == 0)
         return ERROR_DISK_FULL;
     int whole = InstallFiles();
     whole &= InstallRegistration();
@@ -104,8 +87,9 @@ static LRESULT SelectMode(HWND hwnd, const char* cmdline)
     if (HasHelpSwitch(cmdline)) {
         g_exitCode = 0;
         char page[SOURCE_DIR_SIZE];
-        // Only the page beside setup itself, never one found elsewhere.
-        if (GetModuleFolder(page, sizeof page) && TextAppend(page, sizeof page, SZ_SRC_HELP))
+        // Only the page beside setup itself, never one found elsewhere: no
+        // folder at all is no folder of setup's own either.
+        if (ModuleFolder(g_instance, page, sizeof page) && page[0] && TextAppend(page, sizeof page, SZ_SRC_HELP))
             ShellExecuteA(NULL, "open", page, NULL, NULL, SW_SHOWNORMAL);
         DestroyWindow(hwnd);
         return 1;

@@ -2,6 +2,7 @@
 #include "setup.h"
 #include <objbase.h>
 #include <shlobj.h>
+#include "folders.h"
 #include "footprint.h"
 #include "registry.h"
 #include "text.h"
@@ -66,15 +67,12 @@ int CreateShortcuts()
     if (!TextAppendChar(folder, sizeof folder, '\\'))
         return 0;
     // A target that does not fit its slot leaves the slot empty, and that link out.
-    char system[TARGET_SLOT];
     TextZero(g_targets[0], TARGET_SLOT);
     TextZero(g_targets[1], TARGET_SLOT);
-    TextZero(g_targets[2], TARGET_SLOT);
-    TextJoin(g_targets[0], TARGET_SLOT, DestDir, SZ_AGENT_EXE);
-    TextJoin(g_targets[1], TARGET_SLOT, DestDir, SZ_HELP_FILE);
-    UINT n = GetSystemDirectoryA(system, sizeof system);
-    if (n > 0 && n < sizeof system)
-        TextJoin(g_targets[2], TARGET_SLOT, system, SZ_UNINSTALLER_EXE);
+    TextJoin(g_targets[0], TARGET_SLOT, g_destDir, SZ_AGENT_EXE);
+    TextJoin(g_targets[1], TARGET_SLOT, g_destDir, SZ_HELP_FILE);
+    if (FolderWithSuffix(GetSystemDirectoryA, g_targets[2], TARGET_SLOT, ""))
+        TextJoin(g_targets[2], TARGET_SLOT, g_targets[2], SZ_UNINSTALLER_EXE);
     // One apartment for all three links. Without ole32 every link stays as
     // its probe left it, as when the shell-link object cannot be created.
     HMODULE ole = LoadSystemLibrary("ole32.dll");

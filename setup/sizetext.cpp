@@ -46,7 +46,7 @@ unsigned ProgressPosition(unsigned long copiedKB, unsigned long neededKB)
         return 100;
     if (copiedKB >= neededKB)
         return 100;
-    // Below NeededKB the percentage fits; split the product where it would
+    // Below neededKB the percentage fits; split the product where it would
     // not, so that no 64-bit division is needed on PE32.
     if (copiedKB <= 0xFFFFFFFFul / 100)
         return (unsigned)(copiedKB * 100 / neededKB);

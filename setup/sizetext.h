@@ -9,7 +9,7 @@ unsigned long SaturatedKB(unsigned long long bytes);
 int FormatGroupedKB(unsigned long kb, char* out, unsigned cap);
 // "1234K Bytes": no grouping.
 int FormatPlainKB(unsigned long kb, char* out, unsigned cap);
-// Percentage of NeededKB copied; 100 when something was copied but
+// Percentage of neededKB copied; 100 when something was copied but
 // nothing was needed, and never above 100.
 unsigned ProgressPosition(unsigned long copiedKB, unsigned long neededKB);
 

@@ -3,6 +3,7 @@
 // often a downloads folder that anyone can write to; so they are loaded by
 // their full path in the system folder and called through GetProcAddress.
 #include "setup.h"
+#include "folders.h"
 #include "text.h"
 
 #define SYSTEM_PATH_SIZE 260
@@ -12,8 +13,7 @@ typedef void(WINAPI* InitCommonControlsFn)(void);
 HMODULE LoadSystemLibrary(const char* name)
 {
     char path[SYSTEM_PATH_SIZE];
-    UINT n = GetSystemDirectoryA(path, sizeof path);
-    if (n == 0 || n >= sizeof path || !TextJoin(path, sizeof path, path, name))
+    if (!FolderWithSuffix(GetSystemDirectoryA, path, sizeof path, "") || !TextJoin(path, sizeof path, path, name))
         return NULL;
     // The DLL's own imports are then looked for beside it, not beside setup.
     return LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);

@@ -1,6 +1,7 @@
 // Folder clearing, registry deletions, the driver file, the VOREL12 folder
 // and the 9x enumerator scan.
 #include "uninstall.h"
+#include "folders.h"
 #include "footprint.h"
 #include "record.h"
 #include "registry.h"
@@ -68,13 +69,6 @@ static void ReadRecord(const char* value, const char* package, char* record)
         TextCopy(record, RECORD_SIZE, package);
 }
 
-static int Folder(UINT(WINAPI* get)(LPSTR, UINT), char* buf, UINT size)
-{
-    TextZero(buf, size);
-    UINT n = get(buf, size);
-    return n > 0 && n < size;
-}
-
 // The folder's full path into out, when clearing it can only reach the
 // package's own files. Every comparison is made on the resolved path, so
 // that slashes, doubled backslashes, "." and ".." parts cannot hide a folder.
@@ -84,8 +78,9 @@ static int ResolveFolderToClear(const char* folder, char* out, DWORD cap)
     char system[TEXT_PATH_SIZE];
     LPSTR name;
     DWORD n = GetFullPathNameA(folder, cap, out, &name);
-    return n > 0 && n < cap && Folder(GetWindowsDirectoryA, windows, sizeof windows) &&
-           Folder(GetSystemDirectoryA, system, sizeof system) && IsFolderSafeToClear(folder, out, windows, system);
+    return n > 0 && n < cap && FolderWithSuffix(GetWindowsDirectoryA, windows, sizeof windows, "") &&
+           FolderWithSuffix(GetSystemDirectoryA, system, sizeof system, "") &&
+           IsFolderSafeToClear(folder, out, windows, system);
 }
 
 void ClearDestinationFolder()
@@ -131,7 +126,7 @@ void DeleteRegistryEntries()
 void DeleteDriverFile(DWORD platform)
 {
     char path[TEXT_PATH_SIZE];
-    if (!Folder(GetSystemDirectoryA, path, sizeof path) || platform != VER_PLATFORM_WIN32_NT)
+    if (!FolderWithSuffix(GetSystemDirectoryA, path, sizeof path, "") || platform != VER_PLATFORM_WIN32_NT)
         return;
     if (!TextAppend(path, sizeof path, "\\") || !TextAppend(path, sizeof path, SZ_DRIVER_UNDER_SYSDIR))
         return;
@@ -142,7 +137,7 @@ void DeleteDriverFile(DWORD platform)
 void DeleteVorel12Folder()
 {
     char folder[TEXT_PATH_SIZE];
-    if (!Folder(GetSystemDirectoryA, folder, sizeof folder) || !TextAppend(folder, sizeof folder, "\\") ||
+    if (!FolderWithSuffix(GetSystemDirectoryA, folder, sizeof folder, "") || !TextAppend(folder, sizeof folder, "\\") ||
         !TextAppend(folder, sizeof folder, SZ_VOREL12_DIR))
         return;
     for (int i = 0; i < 8 && VOREL12_FILES[i]; i++) {

@@ -6,7 +6,7 @@
 #include "window.h"
 #include "platform.h"
 #include "resource.h"
-#include "text.h"
+#include "stringbox.h"
 
 HINSTANCE g_instance;
 // -s: no question and no final message, the removal otherwise the same.
@@ -19,20 +19,13 @@ int g_exitCode;
 
 static const char SZ_CAPTION[] = "Tandrel";
 
-static int Box(UINT stringId, int size, UINT flags)
-{
-    char text[TEXT_PATH_SIZE];
-    TextZero(text, sizeof text);
-    LoadStringA(g_instance, stringId, text, size);
-    return MessageBoxA(NULL, text, SZ_CAPTION, flags);
-}
-
 static LRESULT RemovalSequence(HWND hwnd)
 {
     OSVERSIONINFOA v;
     ReadVersion(&v);
     if (!g_silent &&
-        Box(IDS_CONFIRM, CONFIRM_SIZE, MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND | MB_TOPMOST) == IDNO) {
+        StringBox(g_instance, IDS_CONFIRM, CONFIRM_SIZE, NULL, SZ_CAPTION,
+                  MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND | MB_TOPMOST) == IDNO) {
         g_exitCode = ERROR_INSTALL_USEREXIT;
         DestroyWindow(hwnd);
         return 1;
@@ -50,7 +43,8 @@ static LRESULT RemovalSequence(HWND hwnd)
     int nt = IsNtPlatform();
     g_exitCode = nt ? ERROR_SUCCESS_REBOOT_REQUIRED : 0;
     if (!g_silent)
-        Box(nt ? IDS_DONE_NT : IDS_DONE_9X, TEXT_PATH_SIZE, MB_OK | MB_SETFOREGROUND | MB_TOPMOST);
+        StringBox(g_instance, nt ? IDS_DONE_NT : IDS_DONE_9X, TEXT_PATH_SIZE, NULL, SZ_CAPTION,
+                  MB_OK | MB_SETFOREGROUND | MB_TOPMOST);
     DestroyWindow(hwnd);
     return 0;
 }

@@ -20,29 +20,29 @@ struct PathBox {
 
 TEST(ChooserHook, OkTakesThePathBoxWithOneBackslashAndCancelLeavesTheDestination)
 {
-    strcpy(DestDir, "C:\\Tandrel\\");
+    strcpy(g_destDir, "C:\\Tandrel\\");
     {
         PathBox box("D:\\Apps");
         EXPECT_EQ(FALSE, ChooserHookProc(box.window, WM_COMMAND, IDOK, 0));
-        EXPECT_STREQ("D:\\Apps\\", DestDir);
+        EXPECT_STREQ("D:\\Apps\\", g_destDir);
     }
     {
         PathBox box("E:\\");                           // a drive root keeps its single backslash
         ChooserHookProc(box.window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        EXPECT_STREQ("E:\\", DestDir);
+        EXPECT_STREQ("E:\\", g_destDir);
     }
     {
         PathBox box("F:\\Other");
         EXPECT_EQ(FALSE, ChooserHookProc(box.window, WM_COMMAND, IDCANCEL, 0));
-        EXPECT_STREQ("E:\\", DestDir);
+        EXPECT_STREQ("E:\\", g_destDir);
         EXPECT_EQ(FALSE, ChooserHookProc(box.window, WM_INITDIALOG, 0, 0));
-        EXPECT_STREQ("E:\\", DestDir);
+        EXPECT_STREQ("E:\\", g_destDir);
     }
 }
 
 TEST(ChooserHook, APathThatDoesNotFitTheShownDestinationIsNotTaken)
 {
-    // The setup dialog shows DestDir through the 128-byte DestText.
+    // The setup dialog shows g_destDir through the 128-byte g_destText.
     std::string fits = "C:\\" + std::string(123, 'p');       // 126 characters + "\" + NUL = 128
     struct {
         std::string typed;
@@ -50,10 +50,10 @@ TEST(ChooserHook, APathThatDoesNotFitTheShownDestinationIsNotTaken)
     } rows[] = { { fits, true }, { fits + "\\", true }, { fits + "p", false }, { fits + "p\\", false },
                  { fits + std::string(80, 'p'), false } };
     for (const auto& row : rows) {
-        strcpy(DestDir, "C:\\Tandrel\\");
+        strcpy(g_destDir, "C:\\Tandrel\\");
         PathBox box(row.typed.c_str());
         ChooserHookProc(box.window, WM_COMMAND, IDOK, 0);
-        EXPECT_EQ(row.taken ? fits + "\\" : "C:\\Tandrel\\", std::string(DestDir)) << row.typed.size();
+        EXPECT_EQ(row.taken ? fits + "\\" : "C:\\Tandrel\\", std::string(g_destDir)) << row.typed.size();
     }
 }
 
@@ -97,7 +97,7 @@ TEST(Chooser, TheRealDialogTakesATypedPathOnOk)
     g_instance = GetModuleHandleA(NULL);
     ScratchDir dir;
     SetCurrentDirectoryA(dir.Path().c_str());
-    strcpy(DestDir, "C:\\Tandrel\\");
+    strcpy(g_destDir, "C:\\Tandrel\\");
     std::string typed = dir.Path() + "Typed Folder";
     bool found = false;
     std::thread ui([&] {
@@ -123,7 +123,7 @@ TEST(Chooser, TheRealDialogTakesATypedPathOnOk)
     ui.join();
     SetCurrentDirectoryA("C:\\");
     ASSERT_TRUE(found);
-    EXPECT_EQ(typed + "\\", std::string(DestDir));
+    EXPECT_EQ(typed + "\\", std::string(g_destDir));
 }
 
 }  // namespace

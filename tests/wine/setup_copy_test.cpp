@@ -18,9 +18,9 @@ TEST(NeededSize, EachFolderInThousandsOfBytesTruncatedSeparately)
     p.AddFile("Files\\small.txt", 999);           // 150 999 bytes still count 150
     CreateDirectoryA((p.source + "Files\\sub").c_str(), NULL);
     p.AddFile("Files\\sub\\deep.bin", 500000);    // subfolders count 0
-    strcpy(SourceDir, p.source.c_str());
+    strcpy(g_sourceDir, p.source.c_str());
     ComputeNeededSize();
-    EXPECT_EQ(197u, NeededKB);
+    EXPECT_EQ(197u, g_neededKB);
     EXPECT_EQ(0u, TreeSize((p.source + "Files\\sub\\missing").c_str()));
 }
 
@@ -44,17 +44,17 @@ TEST(CopyTree, FlatCopyCreatesTheFolderLevelByLevelAndSkipsSubfolders)
     CreateDirectoryA((p.source + "Files\\sub").c_str(), NULL);
     p.AddFile("Files\\sub\\inner.txt", 10);
     std::string dest = p.root.Path() + "a\\b\\c\\";
-    strcpy(DestDir, dest.c_str());
-    strcpy(SourceDir, p.source.c_str());
-    CopiedKB = 0;
+    strcpy(g_destDir, dest.c_str());
+    strcpy(g_sourceDir, p.source.c_str());
+    g_copiedKB = 0;
     DWORD t0 = GetTickCount();
     CopySourceFiles();
     DWORD took = GetTickCount() - t0;
     EXPECT_EQ((std::vector<std::string>{ "one.txt", "two.bin" }), FilesIn(dest));
     EXPECT_GE(took, 290u);                          // 100 ms after each of the three entries
-    EXPECT_EQ(2u, CopiedKB);                        // 10 bytes count 0, 3000 bytes count 2
+    EXPECT_EQ(2u, g_copiedKB);                        // 10 bytes count 0, 3000 bytes count 2
     // The last entry shown is the one copied last.
-    EXPECT_NE(std::string::npos, std::string(SourceText).find(p.source + "Files\\"));
+    EXPECT_NE(std::string::npos, std::string(g_sourceText).find(p.source + "Files\\"));
 }
 
 TEST(CopyTree, ExistingFilesAreOverwritten)
@@ -66,8 +66,8 @@ TEST(CopyTree, ExistingFilesAreOverwritten)
     CreateDirectoryA(dest.c_str(), NULL);
     WriteFileBytes(dest + "new.txt", 5);
     WriteFileBytes(dest + "ro.txt", 6, FILE_ATTRIBUTE_READONLY);
-    strcpy(DestDir, dest.c_str());
-    strcpy(SourceDir, p.source.c_str());
+    strcpy(g_destDir, dest.c_str());
+    strcpy(g_sourceDir, p.source.c_str());
     CopySourceFiles();
     auto size = [](const std::string& f) {
         WIN32_FILE_ATTRIBUTE_DATA d;

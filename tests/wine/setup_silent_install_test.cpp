@@ -44,7 +44,7 @@ void ExpectCommonFootprint(Package& p)
     EXPECT_EQ(39u, files.size()) << files;                  // each name once
     for (const char* flag : { SZ_NO_MODIFY, SZ_NO_REPAIR })
         EXPECT_EQ(1u, ReadRegNumber(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, flag)) << flag;
-    EXPECT_EQ(NeededKB, ReadRegNumber(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_ESTIMATED_SIZE));
+    EXPECT_EQ(g_neededKB, ReadRegNumber(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_ESTIMATED_SIZE));
     std::string links = LinkFolder();
     EXPECT_EQ((std::vector<std::string>{ "Tandrel About.lnk", "Tandrel Help.lnk", "Uninstall Tandrel.lnk" }), FilesIn(links));
     EXPECT_EQ(std::make_pair(p.dest + "vorel12a.exe", std::string("Tandrel About")), ReadLink(links + "\\Tandrel About.lnk"));
