@@ -46,12 +46,14 @@ class Prefix:
         shutil.rmtree(self.path, ignore_errors=True)
         subprocess.run(["cp", "-a", base, self.path], check=True)
         self.env = dict(os.environ, WINEPREFIX=self.path)
+        # Wine's error channel of every process in this copy, for a failure's report.
+        self.errors = open(self.path + ".wine-errors.log", "wb")
         self.run(["reg", "add", "HKCU\\Software\\Wine\\Explorer", "/v", "Desktop", "/d", "Default", "/f"])
         self.run(["reg", "add", "HKCU\\Software\\Wine\\Explorer\\Desktops", "/v", "Default", "/d", "1024x768", "/f"])
 
     def run(self, args, timeout=60, check_exit=True):
         p = subprocess.run([WINE] + args, env=self.env, stdin=subprocess.DEVNULL,
-                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout)
+                           stdout=subprocess.PIPE, stderr=self.errors, timeout=timeout)
         out = p.stdout.decode("latin-1").replace("\r\n", "\n")
         if check_exit and p.returncode != 0:
             raise AssertionError("%s exited with %d" % (args, p.returncode))
@@ -71,6 +73,16 @@ class Prefix:
         subprocess.run([WINESERVER, "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run([WINESERVER, "-w"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         shutil.rmtree(self.path, ignore_errors=True)
+        self.errors.close()
+        os.remove(self.errors.name)
+
+    def wine_errors(self):
+        """What Wine reported on its error channel in this copy, last lines first cut."""
+        try:
+            text = open(self.errors.name, "rb").read().decode("latin-1").replace("\r\n", "\n")
+        except OSError:
+            return ""
+        return "\n".join(text.splitlines()[-80:])
 
 
 def wine_path(host_path):
@@ -124,19 +136,19 @@ def launch(prefix, cmdline, wait=True, timeout=120, env=None):
     env = dict(prefix.env, E2E_CMDLINE=cmdline, **(env or {}))
     if not wait:
         return subprocess.Popen([WINE, UIDRIVER, "run"], env=env, stdin=subprocess.DEVNULL,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                stdout=subprocess.DEVNULL, stderr=prefix.errors)
     # Output to a file, not a pipe: a program it starts (setup starts the
     # agent) inherits the pipe and would hold it open.
     with tempfile.TemporaryFile() as out:
         p = subprocess.run([WINE, UIDRIVER, "run"], env=env, stdin=subprocess.DEVNULL,
-                           stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
+                           stdout=out, stderr=prefix.errors, timeout=timeout)
         out.seek(0)
         return p.returncode, out.read().decode("latin-1").replace("\r\n", "\n")
 
 
 def ui(prefix, *args, timeout=60):
     p = subprocess.run([WINE, UIDRIVER] + list(args), env=prefix.env, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout)
+                       stdout=subprocess.PIPE, stderr=prefix.errors, timeout=timeout)
     return p.returncode, p.stdout.decode("latin-1").replace("\r\n", "\n").strip()
 
 
