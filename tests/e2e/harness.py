@@ -77,7 +77,7 @@ class Prefix:
         os.remove(self.errors.name)
 
     def wine_errors(self):
-        """What Wine reported on its error channel in this copy, last lines first cut."""
+        """The last 80 lines that Wine reported on its error channel in this copy."""
         try:
             text = open(self.errors.name, "rb").read().decode("latin-1").replace("\r\n", "\n")
         except OSError:
