@@ -30,6 +30,11 @@ def main():
     prefix = harness.Prefix(name)
     try:
         TOURS.get(name, harness.SCENARIOS.get(name))(dist, prefix)
+    except BaseException:
+        # A failure says why: with the traceback, what Wine reported meanwhile.
+        sys.stdout.flush()
+        print("---- Wine's error channel during %s:\n%s\n----" % (name, prefix.wine_errors() or "(nothing)"))
+        raise
     finally:
         prefix.close()
         shutil.rmtree(os.path.join(harness.work_dir(), "e2e-package"), ignore_errors=True)

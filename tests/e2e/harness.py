@@ -48,12 +48,14 @@ class Prefix:
         subprocess.run(["cp", "-a", base, self.path], check=True)
         self.env = dict(os.environ, WINEPREFIX=self.path)
         self.codepage = "windows-1252"      # of the ANSI texts that Wine's programs print
+        # Wine's error channel of every process in this copy, for a failure's report.
+        self.errors = open(self.path + ".wine-errors.log", "wb")
         self.run(["reg", "add", "HKCU\\Software\\Wine\\Explorer", "/v", "Desktop", "/d", "Default", "/f"])
         self.run(["reg", "add", "HKCU\\Software\\Wine\\Explorer\\Desktops", "/v", "Default", "/d", "1024x768", "/f"])
 
     def run(self, args, timeout=60, check_exit=True):
         p = subprocess.run([WINE] + args, env=self.env, stdin=subprocess.DEVNULL,
-                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout)
+                           stdout=subprocess.PIPE, stderr=self.errors, timeout=timeout)
         out = p.stdout.decode(self.codepage.replace("windows-", "cp"), "replace").replace("\r\n", "\n")
         if check_exit and p.returncode != 0:
             raise AssertionError("%s exited with %d" % (args, p.returncode))
@@ -73,6 +75,16 @@ class Prefix:
         subprocess.run([WINESERVER, "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run([WINESERVER, "-w"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         shutil.rmtree(self.path, ignore_errors=True)
+        self.errors.close()
+        os.remove(self.errors.name)
+
+    def wine_errors(self):
+        """The last 80 lines that Wine reported on its error channel in this copy."""
+        try:
+            text = open(self.errors.name, "rb").read().decode("latin-1").replace("\r\n", "\n")
+        except OSError:
+            return ""
+        return "\n".join(text.splitlines()[-80:])
 
 
 def wine_path(host_path):
@@ -124,12 +136,12 @@ class Started:
     """A program started through the UI driver; wait() gives its whole exit code,
     which the driver prints, since Wine's own status keeps only the low 8 bits."""
 
-    def __init__(self, env):
+    def __init__(self, env, errors):
         # Output to a file, not a pipe: a program it starts (setup starts the
         # agent) inherits the pipe and would hold it open.
         self.out = tempfile.TemporaryFile()
         self.popen = subprocess.Popen([WINE, UIDRIVER, "run"], env=env, stdin=subprocess.DEVNULL,
-                                      stdout=self.out, stderr=subprocess.DEVNULL)
+                                      stdout=self.out, stderr=errors)
 
     def wait(self, timeout=120):
         code = self.popen.wait(timeout=timeout)
@@ -147,7 +159,7 @@ def launch(prefix, cmdline, wait=True, timeout=120, env=None):
     """Starts cmdline exactly as a user would type it, through the UI driver;
     env adds variables that the program and what it starts inherit. Waits for
     (exit code, output), or returns the Started program."""
-    started = Started(dict(prefix.env, E2E_CMDLINE=cmdline, **(env or {})))
+    started = Started(dict(prefix.env, E2E_CMDLINE=cmdline, **(env or {})), prefix.errors)
     if not wait:
         return started
     try:
@@ -159,7 +171,7 @@ def launch(prefix, cmdline, wait=True, timeout=120, env=None):
 
 def ui(prefix, *args, timeout=60):
     p = subprocess.run([WINE, UIDRIVER] + list(args), env=prefix.env, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout)
+                       stdout=subprocess.PIPE, stderr=prefix.errors, timeout=timeout)
     return p.returncode, p.stdout.decode("latin-1").replace("\r\n", "\n").strip()
 
 

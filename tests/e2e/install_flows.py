@@ -26,7 +26,7 @@ def silent_install_into_path_with_blank(dist, prefix):
     wait_for(lambda: not agent_pid(prefix), 10, "the agent setup started to end")
     # A logon: wineboot runs the Run values. Output detached, since the agent inherits it.
     subprocess.run([harness.WINE, "wineboot"], env=prefix.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, timeout=60)
+                   stderr=prefix.errors, timeout=60)
     wait_for(lambda: agent_pid(prefix), 20, "the agent that the Run value starts at logon")
     check(not os.path.exists(prefix.unix(PLANTED_RAN)), "the planted C:\\Program.exe did not run")
     # A step that fails after copying began: what was written stays, and the code says so.

@@ -74,8 +74,31 @@ void SetValue(HKEY root, const std::string& key, const char* name, const std::st
     }
 }
 
+// What an installation leaves in the prefix. Removed before a case as well as
+// after it: a case that crashed or timed out leaves its footprint behind.
+static void RemoveInstalledFootprint(const std::string& menu)
+{
+    SetCurrentDirectoryA("C:\\");
+    DeleteTree(menu);
+    DeleteTree(SystemDir() + "\\VOREL12");
+    DeleteFileA((SystemDir() + "\\vorel12u.exe").c_str());
+    DeleteFileA((SystemDir() + "\\Drivers\\vorel12s.sys").c_str());
+    HKEY run;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, &run) == ERROR_SUCCESS) {
+        RegDeleteValueA(run, SZ_RUN_VALUE);
+        RegCloseKey(run);
+    }
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY);
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, SZ_CLSID_KEY);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, SZ_PROPSHEET_KEY);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Enum");
+    DeleteDriverServiceIfPresent();
+}
+
 Installed::Installed(bool withService)
 {
+    menu = ReadRegString(HKEY_CURRENT_USER, SZ_SHELL_FOLDERS_KEY, SZ_PROGRAMS_VALUE) + "\\Tandrel";
+    RemoveInstalledFootprint(menu);
     dest = root.Path() + "Tandrel\\";
     CreateDirectoryA(dest.c_str(), NULL);
     for (const char* f : { "vorel12a.exe", "vorel12.htm", "vorel12v.vxd" })
@@ -83,7 +106,6 @@ Installed::Installed(bool withService)
     SetRunValue(dest + "vorel12a.exe");
     SetValue(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_DISPLAY_NAME, "Tandrel (V2.01)");
     SetValue(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_UNINSTALL_STRING, SystemDir() + "\\vorel12u.exe");
-    menu = ReadRegString(HKEY_CURRENT_USER, SZ_SHELL_FOLDERS_KEY, SZ_PROGRAMS_VALUE) + "\\Tandrel";
     CreateDirectoryA(menu.c_str(), NULL);
     for (const char* f : { "Tandrel About.lnk", "Tandrel Help.lnk", "Uninstall Tandrel.lnk" })
         WriteFileBytes(menu + "\\" + f, 10);
@@ -115,21 +137,7 @@ void Installed::SetRunValue(const std::string& data)
 
 Installed::~Installed()
 {
-    SetCurrentDirectoryA("C:\\");
-    DeleteTree(menu);
-    DeleteTree(vorel12);
-    DeleteFileA((SystemDir() + "\\vorel12u.exe").c_str());
-    DeleteFileA((SystemDir() + "\\Drivers\\vorel12s.sys").c_str());
-    HKEY run;
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, &run) == ERROR_SUCCESS) {
-        RegDeleteValueA(run, SZ_RUN_VALUE);
-        RegCloseKey(run);
-    }
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY);
-    RegDeleteTreeA(HKEY_CLASSES_ROOT, SZ_CLSID_KEY);
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, SZ_PROPSHEET_KEY);
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Enum");
-    DeleteDriverServiceIfPresent();
+    RemoveInstalledFootprint(menu);
 }
 
 int RunUninstaller()
