@@ -114,8 +114,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (FolderFromRunValue(value.data(), folder, 100)) {
         size_t n = strlen(folder);
         assert(n > 1 && n < 100 && folder[n - 1] == '\\');
-        assert(strncmp(folder, value.data(), n) == 0);
-        assert(Lower(value.data() + n) == "vorel12a.exe");
+        // Quoted as setup writes it now, or bare as older installs did.
+        const char* path = value.data() + (value[0] == '"');
+        assert(strncmp(folder, path, n) == 0);
+        assert(Lower(path + n) == (path == value.data() ? "vorel12a.exe" : "vorel12a.exe\""));
+        assert(!strchr(folder, '"'));
         std::string resolved = Resolve(folder);
         if (resolved.size() < 100 && IsFolderSafeToClear(folder, resolved.c_str(), WIN, SYS)) {
             assert(FullPath(folder));
