@@ -7,13 +7,8 @@
 #include "support/iathook.h"
 #include "support/scratch.h"
 
-IAT_SLOT(RegQueryValueExA);
-IAT_SLOT(RegOpenKeyA);
-IAT_SLOT(RegCreateKeyA);
-
 namespace {
 
-decltype(&RegQueryValueExA) g_realQuery;
 int g_failFirst;          // number of calls that fail before the real one runs
 
 LONG WINAPI CountingQuery(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size)
@@ -23,7 +18,7 @@ LONG WINAPI CountingQuery(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type,
         g_failFirst--;
         return ERROR_MORE_DATA;
     }
-    return g_realQuery(key, name, reserved, type, data, size);
+    return REAL(RegQueryValueExA)(key, name, reserved, type, data, size);
 }
 
 void SetRaw(HKEY key, const char* name, const char* bytes, DWORD len)
@@ -36,7 +31,6 @@ TEST(ReadRegValue, GivesUpAfterFourCallsEachOfferingTheWholeBuffer)
     ScratchKey scratch;
     SetRaw(scratch.Key(), "v", "hello", 6);
     HOOK(RegQueryValueExA, CountingQuery);
-    g_realQuery = hook_RegQueryValueExA.Original();
     g_failFirst = 4;
     char buf[40];
     EXPECT_EQ(0, ReadRegValue(scratch.Key(), "v", buf, sizeof buf));
@@ -49,7 +43,6 @@ TEST(ReadRegValue, StopsAtTheFirstSuccess)
     ScratchKey scratch;
     SetRaw(scratch.Key(), "v", "hello", 6);
     HOOK(RegQueryValueExA, CountingQuery);
-    g_realQuery = hook_RegQueryValueExA.Original();
     g_failFirst = 2;
     char buf[40];
     EXPECT_EQ(1, ReadRegValue(scratch.Key(), "v", buf, sizeof buf));
@@ -100,7 +93,6 @@ TEST(ReadRegValue, MissingValueFailsAfterFourCalls)
 {
     ScratchKey scratch;
     HOOK(RegQueryValueExA, CountingQuery);
-    g_realQuery = hook_RegQueryValueExA.Original();
     g_failFirst = 0;
     char buf[10];
     EXPECT_EQ(0, ReadRegValue(scratch.Key(), "absent", buf, sizeof buf));

@@ -3,32 +3,17 @@
 #include "uninstall_harness.h"
 #include <thread>
 
-IAT_SLOT(OpenSCManagerA);
-IAT_SLOT(OpenServiceA);
-IAT_SLOT(QueryServiceStatus);
-IAT_SLOT(LockServiceDatabase);
-IAT_SLOT(UnlockServiceDatabase);
-IAT_SLOT(DeleteService);
-IAT_SLOT(CloseServiceHandle);
-IAT_SLOT(Sleep);
-IAT_SLOT(OpenProcess);
-IAT_SLOT(GetWindowThreadProcessId);
-IAT_SLOT(GetVersionExA);
-IAT_SLOT(MessageBoxA);
-
 namespace {
 
 const SC_HANDLE MANAGER = (SC_HANDLE)0x5C00, SERVICE = (SC_HANDLE)0x5E00;
 const SC_LOCK LOCK = (SC_LOCK)0x10C;
-
-decltype(&Sleep) g_realSleep;
 
 // Our pauses are recorded and skipped; the thread library's Sleep(0) yields
 // run for real.
 void WINAPI RecordingSleep(DWORD ms)
 {
     if (ms == 0) {
-        g_realSleep(0);
+        REAL(Sleep)(0);
         return;
     }
     Record("Sleep(%lu)", ms);
@@ -73,7 +58,6 @@ struct ServiceHooks {
         return TRUE;
     });
     HOOK(Sleep, RecordingSleep);
-    ServiceHooks() { g_realSleep = hook_Sleep.Original(); }
 };
 
 TEST(RemoveDriverService, LockHeldTwiceBeforeItIsGranted)
@@ -231,7 +215,6 @@ TEST(CloseAgent, WaitsForTheAgentsProcessInsteadOfAFixedSecond)
     HOOK(GetWindowThreadProcessId, AgentThreadProcessId);
     HOOK(OpenProcess, OpenAgentProcess);
     HOOK(Sleep, RecordingSleep);
-    g_realSleep = hook_Sleep.Original();
     DWORD t0 = GetTickCount();
     CloseAgent();
     DWORD took = GetTickCount() - t0;
@@ -245,7 +228,6 @@ TEST(CloseAgent, WithoutAProcessHandleWatchesTheWindowThenPausesASecond)
     FakeAgent agent;
     HOOK(OpenProcess, NoProcess);
     HOOK(Sleep, RecordingSleep);
-    g_realSleep = hook_Sleep.Original();
     CloseAgent();
     EXPECT_FALSE(IsWindow(agent.window));
     std::vector<std::string> calls = Calls();
@@ -274,8 +256,8 @@ TEST(CloseAgent, AnAgentIsLeftOnlyAfterFiveSecondsWithoutAnAnswer)
         FakeAgent agent(row.boxMs, row.hangMs, row.hungFromStart);
         g_agent = &agent;
         HOOK(GetWindowThreadProcessId, AgentThreadProcessId);
-        std::shared_ptr<void> process = row.process ? ArmHook<decltype(&OpenProcess)>(&iat_slot_OpenProcess, OpenAgentProcess)
-                                                    : ArmHook<decltype(&OpenProcess)>(&iat_slot_OpenProcess, NoProcess);
+        std::shared_ptr<void> process = row.process ? ARM_HOOK(OpenProcess, OpenAgentProcess)
+                                                    : ARM_HOOK(OpenProcess, NoProcess);
         DWORD t0 = GetTickCount();
         CloseAgent();
         DWORD took = GetTickCount() - t0;
@@ -288,7 +270,6 @@ TEST(CloseAgent, AnAgentIsLeftOnlyAfterFiveSecondsWithoutAnAnswer)
 TEST(CloseAgent, NoAgentNoPause)
 {
     HOOK(Sleep, RecordingSleep);
-    g_realSleep = hook_Sleep.Original();
     CloseAgent();
     EXPECT_TRUE(Calls().empty());
 }
@@ -298,8 +279,8 @@ TEST(CloseAgent, NoAgentNoPause)
 // removal then completes.
 TEST(CloseAgent, TheDestinationStaysUntilAnAgentWithABoxOpenHasEnded)
 {
-    IatHook<decltype(&GetVersionExA)> version{ &iat_slot_GetVersionExA, FakeGetVersionExA };
-    IatHook<decltype(&MessageBoxA)> box{ &iat_slot_MessageBoxA, FakeMessageBoxA };
+    HOOK(GetVersionExA, FakeGetVersionExA);
+    HOOK(MessageBoxA, FakeMessageBoxA);
     SetFakeOs(WIN98);
     Installed inst(false);
     RemovalRecorder rec;

@@ -3,22 +3,10 @@
 #include "calllog.h"
 #include "iathook.h"
 
-IAT_SLOT(OpenSCManagerA);
-IAT_SLOT(OpenServiceA);
-IAT_SLOT(StartServiceA);
-IAT_SLOT(CloseServiceHandle);
-IAT_SLOT(CreateFileA);
-IAT_SLOT(DeviceIoControl);
-IAT_SLOT(ReadFile);
-IAT_SLOT(CloseHandle);
-IAT_SLOT(GetShortPathNameA);
-
 static FakeDriver* g_driver;
 static std::mutex g_readsLock;
 static const SC_HANDLE MANAGER = (SC_HANDLE)0x5C00;
 static const SC_HANDLE SERVICE = (SC_HANDLE)0x5E00;
-static decltype(&CreateFileA) g_realCreateFile;
-static decltype(&CloseHandle) g_realCloseHandle;
 
 static const char* HandleName(HANDLE h)
 {
@@ -90,7 +78,7 @@ static HANDLE WINAPI FakeCreateFile(LPCSTR name, DWORD access, DWORD share, LPSE
 {
     std::string n = name;
     if (n != "\\\\.\\VOREL12" && n != "\\\\.\\VXDLDR")
-        return g_realCreateFile(name, access, share, sa, disposition, flags, tmpl);
+        return REAL(CreateFileA)(name, access, share, sa, disposition, flags, tmpl);
     Record("CreateFileA(%s, access=0x%lx, share=%lu, sa=%s, disposition=%lu, flags=0x%lx, template=%s)", name, access,
            share, sa ? "set" : "NULL", disposition, flags, tmpl ? "set" : "NULL");
     if (n == "\\\\.\\VXDLDR") {
@@ -167,7 +155,7 @@ static BOOL WINAPI FakeCloseHandle(HANDLE h)
         Record("CloseHandle(%s)", HandleName(h));
         return TRUE;
     }
-    return g_realCloseHandle(h);
+    return REAL(CloseHandle)(h);
 }
 
 static DWORD WINAPI FakeGetShortPathName(LPCSTR path, LPSTR out, DWORD size)
@@ -200,8 +188,6 @@ FakeDriver::FakeDriver()
 {
     g_driver = this;
     hooks.reset(new Hooks);
-    g_realCreateFile = hooks->hook_CreateFileA.Original();
-    g_realCloseHandle = hooks->hook_CloseHandle.Original();
 }
 
 FakeDriver::~FakeDriver()
