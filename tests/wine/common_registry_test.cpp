@@ -50,43 +50,32 @@ TEST(ReadRegValue, StopsAtTheFirstSuccess)
     EXPECT_EQ(3u, Calls().size());
 }
 
-TEST(ReadRegValue, ValueWithItsNulExactlyFillingTheBufferIsRead)
+// Its NUL (stored or added) in the buffer's 100 bytes: read; one character
+// more: not read; never a byte past the buffer.
+TEST(ReadRegValue, AValueIsReadOnlyWhenItFitsWithItsNul)
 {
     ScratchKey scratch;
-    std::string value(99, 'a');
-    SetRaw(scratch.Key(), "v", value.c_str(), 100);
-    char buf[101];
-    memset(buf, 'M', sizeof buf);
-    EXPECT_EQ(1, ReadRegValue(scratch.Key(), "v", buf, 100));
-    EXPECT_EQ(value, std::string(buf));
-    EXPECT_EQ('M', buf[100]);
-}
-
-TEST(ReadRegValue, ValueOneOverTheBufferIsNotRead)
-{
-    ScratchKey scratch;
-    std::string value(100, 'a');
-    SetRaw(scratch.Key(), "v", value.c_str(), 101);
-    char buf[101];
-    memset(buf, 'M', sizeof buf);
-    EXPECT_EQ(0, ReadRegValue(scratch.Key(), "v", buf, 100));
-    EXPECT_EQ('M', buf[100]);
-}
-
-TEST(ReadRegValue, ValueThatFitsOnlyWithoutItsNulIsNotRead)
-{
-    ScratchKey scratch;
-    // 100 characters stored without a terminating NUL
-    std::string value(100, 'b');
-    SetRaw(scratch.Key(), "v", value.c_str(), 100);
-    char buf[101];
-    memset(buf, 'M', sizeof buf);
-    EXPECT_EQ(0, ReadRegValue(scratch.Key(), "v", buf, 100));
-    EXPECT_EQ('M', buf[100]);
-    // 99 characters without NUL fit once the NUL is added
-    SetRaw(scratch.Key(), "w", value.c_str(), 99);
-    EXPECT_EQ(1, ReadRegValue(scratch.Key(), "w", buf, 100));
-    EXPECT_EQ(std::string(99, 'b'), std::string(buf));
+    struct Row {
+        size_t chars;
+        DWORD stored;
+        int read;
+    } rows[] = {
+        { 99, 100, 1 },      // its NUL exactly fills the buffer
+        { 100, 101, 0 },     // one over
+        { 100, 100, 0 },     // stored without its NUL: fits only without it
+        { 99, 99, 1 },       // stored without its NUL: fits once it is added
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.chars << " characters in " << row.stored << " bytes");
+        std::string value(row.chars, 'a');
+        SetRaw(scratch.Key(), "v", value.c_str(), row.stored);
+        char buf[101];
+        memset(buf, 'M', sizeof buf);
+        EXPECT_EQ(row.read, ReadRegValue(scratch.Key(), "v", buf, 100));
+        if (row.read)
+            EXPECT_EQ(value, std::string(buf));
+        EXPECT_EQ('M', buf[100]);
+    }
 }
 
 TEST(ReadRegValue, MissingValueFailsAfterFourCalls)
