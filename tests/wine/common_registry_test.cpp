@@ -26,28 +26,25 @@ void SetRaw(HKEY key, const char* name, const char* bytes, DWORD len)
     RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)bytes, len);
 }
 
-TEST(ReadRegValue, GivesUpAfterFourCallsEachOfferingTheWholeBuffer)
+// Up to four calls, each offering the whole buffer: four failures give up,
+// a success ends the tries.
+TEST(ReadRegValue, TriesFourTimesAndStopsAtTheFirstSuccess)
 {
     ScratchKey scratch;
     SetRaw(scratch.Key(), "v", "hello", 6);
     HOOK(RegQueryValueExA, CountingQuery);
-    g_failFirst = 4;
-    char buf[40];
-    EXPECT_EQ(0, ReadRegValue(scratch.Key(), "v", buf, sizeof buf));
-    std::vector<std::string> expected(4, "RegQueryValueExA(v, offered=40, reserved=0x0)");
-    EXPECT_EQ(expected, Calls());
-}
-
-TEST(ReadRegValue, StopsAtTheFirstSuccess)
-{
-    ScratchKey scratch;
-    SetRaw(scratch.Key(), "v", "hello", 6);
-    HOOK(RegQueryValueExA, CountingQuery);
-    g_failFirst = 2;
-    char buf[40];
-    EXPECT_EQ(1, ReadRegValue(scratch.Key(), "v", buf, sizeof buf));
-    EXPECT_STREQ("hello", buf);
-    EXPECT_EQ(3u, Calls().size());
+    for (int failing : { 4, 2 }) {
+        Calls().clear();
+        g_failFirst = failing;
+        char buf[40];
+        EXPECT_EQ(failing == 4 ? 0 : 1, ReadRegValue(scratch.Key(), "v", buf, sizeof buf)) << failing;
+        if (failing == 4) {
+            EXPECT_EQ(std::vector<std::string>(4, "RegQueryValueExA(v, offered=40, reserved=0x0)"), Calls());
+        } else {
+            EXPECT_STREQ("hello", buf);
+            EXPECT_EQ(3u, Calls().size());
+        }
+    }
 }
 
 // Its NUL (stored or added) in the buffer's 100 bytes: read; one character
