@@ -3,8 +3,9 @@
 Wine, each scenario in its own copy of the run's fresh prefix.
 
 usage: e2e.py BITS DIST UIDRIVER DRIVER_DOUBLE NAME
-  BITS 64 runs dist/wine64 under wine64, 32 the shipped dist/win32 under 32-bit Wine;
-  NAME is a scenario of the *_flows.py files, or demo, bench or gallery.
+  BITS 64 runs dist/wine64 under wine64, 32 the shipped dist/win32 under 32-bit Wine
+  (the Wine programs named by WINE and WINESERVER, as ./run sets them);
+  NAME is a scenario of the *_flows.py files (or of the tools' tours).
 """
 import os
 import shutil
@@ -16,20 +17,19 @@ import agent_flows  # noqa: E402,F401
 import install_flows  # noqa: E402,F401
 import ninex_flows  # noqa: E402,F401
 import removal_flows  # noqa: E402,F401
-import tour  # noqa: E402
-
-TOURS = {"demo": tour.demo, "bench": tour.bench, "gallery": lambda dist, prefix: tour.gallery(dist)}
 
 
-def main():
+def main(tours=None):
+    """Runs one scenario, or one of tours (name: function(dist, prefix)), in its own prefix."""
+    tours = tours or {}
     if len(sys.argv) != 6 or sys.argv[1] not in ("32", "64") or (
-            sys.argv[5] not in harness.SCENARIOS and sys.argv[5] not in TOURS):
+            sys.argv[5] not in harness.SCENARIOS and sys.argv[5] not in tours):
         sys.exit(__doc__ + "\nscenarios: " + ", ".join(sorted(harness.SCENARIOS)))
     bits, dist, uidriver, double, name = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5]
     harness.configure(bits, uidriver, double)
     prefix = harness.Prefix(name)
     try:
-        TOURS.get(name, harness.SCENARIOS.get(name))(dist, prefix)
+        tours.get(name, harness.SCENARIOS.get(name))(dist, prefix)
     except BaseException:
         # A failure says why: with the traceback, what Wine reported meanwhile.
         sys.stdout.flush()

@@ -1,8 +1,9 @@
 """The e2e scenarios' shared harness: a per-scenario copy of the run's prefix,
 the UI driver, the driver double and the peers that check a footprint.
 
-One harness serves both architectures: configure() picks the Wine loader and
-server for the x86_64 package (wine64) or the shipped PE32 one (32-bit Wine).
+One harness serves both architectures: the Wine loader and server are the
+ones ./run names in WINE and WINESERVER, wine64 for the x86_64 package or
+32-bit Wine for the shipped PE32 one.
 """
 import os
 import shutil
@@ -20,8 +21,9 @@ SCENARIOS = {}
 def configure(bits, uidriver, double):
     global WINE, WINESERVER, UIDRIVER, DOUBLE, BITS, MARKER
     BITS = bits
-    WINE = "/usr/lib/wine/wine64" if bits == 64 else "/usr/lib/wine/wine"
-    WINESERVER = "/usr/lib/wine/wineserver64" if bits == 64 else "/usr/lib/wine/wineserver32"
+    if not os.environ.get("WINE") or not os.environ.get("WINESERVER"):
+        raise SystemExit("WINE and WINESERVER are not set: run this through ./run tier e2e (or e2e32)")
+    WINE, WINESERVER = os.environ["WINE"], os.environ["WINESERVER"]
     UIDRIVER = wine_path(uidriver)
     DOUBLE = double
     MARKER = os.path.join(os.path.dirname(uidriver), "marker.exe")

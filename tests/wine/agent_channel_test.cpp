@@ -69,8 +69,6 @@ TEST(NtChannel, ManagerOrServiceThatCannotBeOpenedEndsTheAgentSilently)
         EXPECT_EQ((HWND)NULL, agent.Start());
         EXPECT_TRUE(CallsTo("OpenServiceA").empty());
     }
-    UnregisterClassA(SZ_AGENT_CLASS, GetModuleHandleA(NULL));
-    Calls().clear();
     AgentHarness agent(WIN7);
     agent.driver.serviceOpens = false;
     EXPECT_EQ((HWND)NULL, agent.Start());

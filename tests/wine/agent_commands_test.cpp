@@ -4,10 +4,6 @@
 #include <thread>
 #include "footprint.h"
 
-IAT_SLOT(TrackPopupMenu);
-IAT_SLOT(SetForegroundWindow);
-IAT_SLOT(PostMessageA);
-
 namespace {
 
 std::string IconAdd()
@@ -68,12 +64,9 @@ TEST(IconCommands, MenuItemsSleepAndPowerOffPostThePowerCommand)
     AgentHarness agent;
     HWND w = agent.Start();
     ASSERT_NE((HWND)NULL, w);
-    static decltype(&PostMessageA) real;
-    HOOK(PostMessageA, [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> BOOL {
+    OBSERVE(PostMessageA, [](HWND h, UINT m, WPARAM wp, LPARAM lp) {
         Record("PostMessageA(%s, %u, %llu, %lld)", OwnerName(h), m, (unsigned long long)wp, (long long)lp);
-        return real(h, m, wp, lp);
     });
-    real = hook_PostMessageA.Original();
     Command(w, CMD_SLEEP);
     Command(w, CMD_POWER_OFF);
     std::vector<std::string> expected = { "PostMessageA(main, 273, 1124, 200)", "PostMessageA(main, 273, 1124, 201)" };
@@ -160,8 +153,6 @@ TEST(Shutdown, ExitCommandAndWmCloseBothRunTheShutdownSequence)
         EXPECT_EQ(0u, msg.wParam);
         DestroyWindow(w);
     }
-    UnregisterClassA(SZ_AGENT_CLASS, GetModuleHandleA(NULL));
-    Calls().clear();
     AgentHarness agent;
     HWND w = agent.Start();
     ASSERT_NE((HWND)NULL, w);

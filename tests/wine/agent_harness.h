@@ -6,39 +6,29 @@
 #include <shellapi.h>
 #include <gtest/gtest.h>
 #include "agent.h"
+#include "footprint.h"
 #include "support/calllog.h"
 #include "support/fakedriver.h"
 #include "support/fakeui.h"
 #include "support/fakeversion.h"
 #include "support/iathook.h"
 
-IAT_SLOT(GetVersionExA);
-IAT_SLOT(MessageBoxA);
-IAT_SLOT(Shell_NotifyIconA);
-
-inline BOOL WINAPI FakeShellNotifyIconA(DWORD message, PNOTIFYICONDATAA d)
-{
-    Record("Shell_NotifyIconA(%s, cbSize=%lu, hWnd=%s, uID=%u, uFlags=%u, uCallbackMessage=%u, hIcon=%s, szTip=%s)",
-           message == NIM_ADD ? "NIM_ADD" : message == NIM_DELETE ? "NIM_DELETE" : "other", d->cbSize,
-           OwnerName(d->hWnd), d->uID, d->uFlags, d->uCallbackMessage, d->hIcon ? "icon" : "NULL",
-           Quote(d->szTip).c_str());
-    return TRUE;
-}
-
 struct AgentHarness {
     FakeDriver driver;
-    IatHook<decltype(&GetVersionExA)> version{ &iat_slot_GetVersionExA, FakeGetVersionExA };
-    IatHook<decltype(&MessageBoxA)> box{ &iat_slot_MessageBoxA, FakeMessageBoxA };
-    IatHook<decltype(&Shell_NotifyIconA)> tray{ &iat_slot_Shell_NotifyIconA, FakeShellNotifyIconA };
+    HOOK(GetVersionExA, FakeGetVersionExA);
+    HOOK(MessageBoxA, FakeMessageBoxA);
+    HOOK(Shell_NotifyIconA, FakeShellNotifyIconA);
     HWND window = NULL;
 
     explicit AgentHarness(FakeOs os = WIN7) { SetFakeOs(os); }
 
-    // Registers the class and creates the main window, which runs the
-    // start-up sequence; null when the agent ended itself.
+    // Registers the class afresh and creates the main window, which runs the
+    // start-up sequence on an empty call log; null when the agent ended itself.
     HWND Start()
     {
         HINSTANCE instance = GetModuleHandleA(NULL);
+        UnregisterClassA(SZ_AGENT_CLASS, instance);
+        Calls().clear();
         EXPECT_TRUE(RegisterAgentClass(instance));
         SetMainWindowForLog(&g_mainWindow);
         window = CreateAgentWindow(instance);

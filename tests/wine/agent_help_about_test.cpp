@@ -3,51 +3,21 @@
 #include <thread>
 #include "resource.h"
 
-IAT_SLOT(GetSystemDirectoryA);
-IAT_SLOT(GetWindowsDirectoryA);
-IAT_SLOT(ShellExecuteA);
-IAT_SLOT(WinExec);
-
 namespace {
-
-std::string g_dir;
-
-UINT WINAPI FakeDirectory(LPSTR buf, UINT size)
-{
-    Record("directory asked with room %u", size);
-    UINT n = (UINT)g_dir.size();
-    if (n + 1 > size)
-        return n + 1;            // needed size, buffer untouched
-    memcpy(buf, g_dir.c_str(), n + 1);
-    return n;
-}
-
-HINSTANCE WINAPI FakeShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR params, LPCSTR dir, INT show)
-{
-    Record("ShellExecuteA(owner=%s, %s, %s, %s, %s, %d)", OwnerName(owner), Quote(verb).c_str(), Quote(file).c_str(),
-           Quote(params).c_str(), Quote(dir).c_str(), show);
-    return (HINSTANCE)42;
-}
-
-UINT WINAPI FakeWinExec(LPCSTR cmd, UINT show)
-{
-    Record("WinExec(%s, %u)", Quote(cmd).c_str(), show);
-    return 33;
-}
 
 struct HelpTest : ::testing::Test {
     AgentHarness agent;
-    IatHook<decltype(&GetSystemDirectoryA)> sys{ &iat_slot_GetSystemDirectoryA, FakeDirectory };
-    IatHook<decltype(&GetWindowsDirectoryA)> win{ &iat_slot_GetWindowsDirectoryA, FakeDirectory };
-    IatHook<decltype(&ShellExecuteA)> shell{ &iat_slot_ShellExecuteA, FakeShellExecute };
-    IatHook<decltype(&WinExec)> exec{ &iat_slot_WinExec, FakeWinExec };
+    HOOK(GetSystemDirectoryA, FakeDirectoryA);
+    HOOK(GetWindowsDirectoryA, FakeDirectoryA);
+    HOOK(ShellExecuteA, FakeShellExecuteA);
+    HOOK(WinExec, FakeWinExec);
     void SetUp() override { ASSERT_NE((HWND)NULL, agent.Start()); Calls().clear(); }
     void Send(WPARAM cmd) { EXPECT_EQ(0, SendMessageA(agent.window, WM_COMMAND, cmd, 0)); }
 };
 
 TEST_F(HelpTest, HelpOpensThePageUnderTheSystemFolderWithVerbOpen)
 {
-    g_dir = "C:\\WINNT\\system32";
+    g_fakeDirectory = "C:\\WINNT\\system32";
     Send(CMD_HELP);
     EXPECT_EQ(std::vector<std::string>{ "ShellExecuteA(owner=main, \"Open\", \"C:\\WINNT\\system32\\vorel12\\tandrel.htm\", NULL, NULL, 5)" },
               CallsTo("ShellExecuteA"));
@@ -56,13 +26,13 @@ TEST_F(HelpTest, HelpOpensThePageUnderTheSystemFolderWithVerbOpen)
 TEST_F(HelpTest, HelpWithADirectoryThatFillsTheBufferExactlyAndOneOver)
 {
     // 80 characters hold the directory, "\vorel12\tandrel.htm" (20) and the NUL.
-    g_dir = "C:\\" + std::string(56, 'd');            // 59 characters
+    g_fakeDirectory = "C:\\" + std::string(56, 'd');            // 59 characters
     Send(CMD_HELP);
     EXPECT_EQ(std::vector<std::string>{ "directory asked with room 60" }, CallsTo("directory"));
     ASSERT_EQ(1u, CallsTo("ShellExecuteA").size());
-    EXPECT_NE(std::string::npos, CallsTo("ShellExecuteA")[0].find(g_dir + "\\vorel12\\tandrel.htm"));
+    EXPECT_NE(std::string::npos, CallsTo("ShellExecuteA")[0].find(g_fakeDirectory + "\\vorel12\\tandrel.htm"));
     Calls().clear();
-    g_dir += "d";                                       // 60: does not fit, nothing is opened
+    g_fakeDirectory += "d";                                       // 60: does not fit, nothing is opened
     Send(CMD_HELP);
     EXPECT_TRUE(CallsTo("ShellExecuteA").empty());
 }
@@ -70,22 +40,24 @@ TEST_F(HelpTest, HelpWithADirectoryThatFillsTheBufferExactlyAndOneOver)
 TEST_F(HelpTest, PropertyRunsControlKeyboardFromTheFamilysFolder)
 {
     SetFakeOs(WIN98);
-    g_dir = "C:\\WINDOWS";
+    g_fakeDirectory = "C:\\WINDOWS";
     Send(CMD_PROPERTY);
     SetFakeOs(NT4);
-    g_dir = "C:\\WINNT\\system32";
+    g_fakeDirectory = "C:\\WINNT\\system32";
     Send(CMD_PROPERTY);
     // Quoted: a blank in the folder cannot start another program.
-    std::vector<std::string> expected = { "WinExec(\"\"C:\\WINDOWS\\control.exe\" keyboard\", 5)",
-                                          "WinExec(\"\"C:\\WINNT\\system32\\control.exe\" keyboard\", 5)" };
+    char cwd[MAX_PATH];
+    GetCurrentDirectoryA(sizeof cwd, cwd);
+    std::vector<std::string> expected = { "WinExec(\"\"C:\\WINDOWS\\control.exe\" keyboard\", 5) in " + std::string(cwd),
+                                          "WinExec(\"\"C:\\WINNT\\system32\\control.exe\" keyboard\", 5) in " + std::string(cwd) };
     EXPECT_EQ(expected, CallsTo("WinExec"));
 }
 
 TEST_F(HelpTest, PropertyWithATooLongDirectoryRunsNothing)
 {
-    g_dir = std::string(56, 'w');              // 1 + 56 + 22 + NUL = 80: fits
+    g_fakeDirectory = std::string(56, 'w');              // 1 + 56 + 22 + NUL = 80: fits
     Send(CMD_PROPERTY);
-    g_dir += "w";
+    g_fakeDirectory += "w";
     Send(CMD_PROPERTY);
     EXPECT_EQ(1u, CallsTo("WinExec").size());
     EXPECT_EQ(std::vector<std::string>(2, "directory asked with room 57"), CallsTo("directory"));

@@ -3,18 +3,10 @@
 #include "agent_harness.h"
 #include <atomic>
 
-IAT_SLOT(PostMessageA);
-IAT_SLOT(HeapAlloc);
-IAT_SLOT(LocalAlloc);
-IAT_SLOT(GlobalAlloc);
-IAT_SLOT(VirtualAlloc);
-
 namespace {
 
 constexpr unsigned BREAK = 1;   // key released
 constexpr unsigned E0 = 2;      // E0-prefixed scan code
-
-decltype(&PostMessageA) g_realPost;
 
 BOOL WINAPI RecordingPost(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -22,16 +14,15 @@ BOOL WINAPI RecordingPost(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         Record("post(%s, 1124, %ld)", OwnerName(hwnd), (long)lParam);
         return TRUE;
     }
-    return g_realPost(hwnd, msg, wParam, lParam);
+    return REAL(PostMessageA)(hwnd, msg, wParam, lParam);
 }
 
 struct ReaderTest : ::testing::Test {
     AgentHarness agent{ WIN7 };
-    IatHook<decltype(&PostMessageA)> post{ &iat_slot_PostMessageA, RecordingPost };
+    HOOK(PostMessageA, RecordingPost);
 
     void SetUp() override
     {
-        g_realPost = post.Original();
         ASSERT_NE((HWND)NULL, agent.Start());
         Calls().clear();
     }
@@ -122,40 +113,15 @@ TEST_F(ReaderTest, HundredReadsOfHundredRecordsAllocateNothing)
     // The reader reaches an allocator only through an import of this
     // executable: one that is imported is counted, one that is not cannot
     // be called at all.
-    static decltype(&HeapAlloc) realHeap;
-    static decltype(&LocalAlloc) realLocal;
-    static decltype(&GlobalAlloc) realGlobal;
-    static decltype(&VirtualAlloc) realVirtual;
     std::vector<std::shared_ptr<void>> hooks;
-    if (IsImported("HeapAlloc")) {
-        realHeap = (decltype(realHeap))iat_slot_HeapAlloc;
-        hooks.push_back(ArmHook<decltype(&HeapAlloc)>(&iat_slot_HeapAlloc, [](HANDLE h, DWORD f, SIZE_T n) -> LPVOID {
-            CountIfReader();
-            return realHeap(h, f, n);
-        }));
-    }
-    if (IsImported("LocalAlloc")) {
-        realLocal = (decltype(realLocal))iat_slot_LocalAlloc;
-        hooks.push_back(ArmHook<decltype(&LocalAlloc)>(&iat_slot_LocalAlloc, [](UINT f, SIZE_T n) -> HLOCAL {
-            CountIfReader();
-            return realLocal(f, n);
-        }));
-    }
-    if (IsImported("GlobalAlloc")) {
-        realGlobal = (decltype(realGlobal))iat_slot_GlobalAlloc;
-        hooks.push_back(ArmHook<decltype(&GlobalAlloc)>(&iat_slot_GlobalAlloc, [](UINT f, SIZE_T n) -> HGLOBAL {
-            CountIfReader();
-            return realGlobal(f, n);
-        }));
-    }
-    if (IsImported("VirtualAlloc")) {
-        realVirtual = (decltype(realVirtual))iat_slot_VirtualAlloc;
-        hooks.push_back(ArmHook<decltype(&VirtualAlloc)>(&iat_slot_VirtualAlloc,
-                                                         [](LPVOID p, SIZE_T n, DWORD t, DWORD pr) -> LPVOID {
-            CountIfReader();
-            return realVirtual(p, n, t, pr);
-        }));
-    }
+    if (IsImported("HeapAlloc"))
+        hooks.push_back(ARM_HOOK(HeapAlloc, PassThrough{ [](HANDLE, DWORD, SIZE_T) { CountIfReader(); } }));
+    if (IsImported("LocalAlloc"))
+        hooks.push_back(ARM_HOOK(LocalAlloc, PassThrough{ [](UINT, SIZE_T) { CountIfReader(); } }));
+    if (IsImported("GlobalAlloc"))
+        hooks.push_back(ARM_HOOK(GlobalAlloc, PassThrough{ [](UINT, SIZE_T) { CountIfReader(); } }));
+    if (IsImported("VirtualAlloc"))
+        hooks.push_back(ARM_HOOK(VirtualAlloc, PassThrough{ [](LPVOID, SIZE_T, DWORD, DWORD) { CountIfReader(); } }));
     std::string read;
     for (int i = 0; i < 100; i++)
         read += KeyRecord(i % 2 ? 0x5E : 0x5F, BREAK | E0);

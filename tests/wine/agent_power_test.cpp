@@ -2,27 +2,7 @@
 #include "agent_harness.h"
 #include "support/fakeprivilege.h"
 
-IAT_SLOT(ExitWindowsEx);
-IAT_SLOT(SetSystemPowerState);
-IAT_SLOT(OpenProcessToken);
-IAT_SLOT(LookupPrivilegeValueA);
-IAT_SLOT(AdjustTokenPrivileges);
-
 namespace {
-
-bool g_windowsAccepts = true;
-
-BOOL WINAPI FakeExitWindows(UINT flags, DWORD reason)
-{
-    Record("ExitWindowsEx(%u, %lu)", flags, reason);
-    return g_windowsAccepts;
-}
-
-BOOL WINAPI FakeSetSystemPowerState(BOOL suspend, BOOL force)
-{
-    Record("SetSystemPowerState(%d, %d)", suspend, force);
-    return TRUE;
-}
 
 const char QUESTION[] = "MessageBoxA(owner=NULL, \"Do you want to power off your computer?\", \"Tandrel\", flags=0x50024)";
 const char PRIV_ON[] = "AdjustTokenPrivileges(attributes=0x2";
@@ -30,11 +10,11 @@ const char PRIV_OFF[] = "AdjustTokenPrivileges(attributes=0x0";
 
 struct PowerTest : ::testing::Test {
     AgentHarness agent;
-    IatHook<decltype(&ExitWindowsEx)> exitHook{ &iat_slot_ExitWindowsEx, FakeExitWindows };
-    IatHook<decltype(&SetSystemPowerState)> powerHook{ &iat_slot_SetSystemPowerState, FakeSetSystemPowerState };
-    IatHook<decltype(&OpenProcessToken)> tokenHook{ &iat_slot_OpenProcessToken, FakeOpenProcessToken };
-    IatHook<decltype(&LookupPrivilegeValueA)> lookupHook{ &iat_slot_LookupPrivilegeValueA, FakeLookupPrivilegeValueA };
-    IatHook<decltype(&AdjustTokenPrivileges)> adjustHook{ &iat_slot_AdjustTokenPrivileges, FakeAdjustTokenPrivileges };
+    HOOK(ExitWindowsEx, FakeExitWindowsEx);
+    HOOK(SetSystemPowerState, FakeSetSystemPowerState);
+    HOOK(OpenProcessToken, FakeOpenProcessToken);
+    HOOK(LookupPrivilegeValueA, FakeLookupPrivilegeValueA);
+    HOOK(AdjustTokenPrivileges, FakeAdjustTokenPrivileges);
 
     void Start(FakeOs os)
     {
@@ -77,7 +57,7 @@ TEST_F(PowerTest, NtYesEnablesThePrivilegeShutsDownThenNotifiesAndSwitchesOff)
 TEST_F(PowerTest, NtRefusedShutdownSendsNoNotice)
 {
     Start(WIN7);
-    g_windowsAccepts = false;
+    g_exitWindowsResult = false;
     QueueAnswers({ IDYES });
     Power(POWER_KEY);
     std::vector<std::string> expected = { QUESTION, PRIV_ON, "ExitWindowsEx(1, 0)", PRIV_OFF };
@@ -101,7 +81,7 @@ TEST_F(PowerTest, NineXYesNotifiesTheDriverBeforeAskingWindows)
     Power(MENU_POWER_OFF);
     std::vector<std::string> expected = { QUESTION, "DeviceIoControl(device, 0x6b)", "ExitWindowsEx(1, 0)" };
     EXPECT_EQ(expected, Actions());
-    g_windowsAccepts = false;        // its result is not examined on 9x
+    g_exitWindowsResult = false;        // its result is not examined on 9x
     Calls().clear();
     QueueAnswers({ IDYES });
     Power(POWER_KEY);

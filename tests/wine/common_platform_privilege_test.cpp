@@ -7,11 +7,6 @@
 #include "support/fakeversion.h"
 #include "support/iathook.h"
 
-IAT_SLOT(GetVersionExA);
-IAT_SLOT(OpenProcessToken);
-IAT_SLOT(LookupPrivilegeValueA);
-IAT_SLOT(AdjustTokenPrivileges);
-
 namespace {
 
 TEST(IsNtPlatform, FollowsThePlatformIdAskedAfreshEachTime)

@@ -7,13 +7,8 @@
 #include "support/iathook.h"
 #include "support/scratch.h"
 
-IAT_SLOT(RegQueryValueExA);
-IAT_SLOT(RegOpenKeyA);
-IAT_SLOT(RegCreateKeyA);
-
 namespace {
 
-decltype(&RegQueryValueExA) g_realQuery;
 int g_failFirst;          // number of calls that fail before the real one runs
 
 LONG WINAPI CountingQuery(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size)
@@ -23,7 +18,7 @@ LONG WINAPI CountingQuery(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type,
         g_failFirst--;
         return ERROR_MORE_DATA;
     }
-    return g_realQuery(key, name, reserved, type, data, size);
+    return REAL(RegQueryValueExA)(key, name, reserved, type, data, size);
 }
 
 void SetRaw(HKEY key, const char* name, const char* bytes, DWORD len)
@@ -31,76 +26,59 @@ void SetRaw(HKEY key, const char* name, const char* bytes, DWORD len)
     RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)bytes, len);
 }
 
-TEST(ReadRegValue, GivesUpAfterFourCallsEachOfferingTheWholeBuffer)
+// Up to four calls, each offering the whole buffer: four failures give up,
+// a success ends the tries.
+TEST(ReadRegValue, TriesFourTimesAndStopsAtTheFirstSuccess)
 {
     ScratchKey scratch;
     SetRaw(scratch.Key(), "v", "hello", 6);
     HOOK(RegQueryValueExA, CountingQuery);
-    g_realQuery = hook_RegQueryValueExA.Original();
-    g_failFirst = 4;
-    char buf[40];
-    EXPECT_EQ(0, ReadRegValue(scratch.Key(), "v", buf, sizeof buf));
-    std::vector<std::string> expected(4, "RegQueryValueExA(v, offered=40, reserved=0x0)");
-    EXPECT_EQ(expected, Calls());
+    for (int failing : { 4, 2 }) {
+        Calls().clear();
+        g_failFirst = failing;
+        char buf[40];
+        EXPECT_EQ(failing == 4 ? 0 : 1, ReadRegValue(scratch.Key(), "v", buf, sizeof buf)) << failing;
+        if (failing == 4) {
+            EXPECT_EQ(std::vector<std::string>(4, "RegQueryValueExA(v, offered=40, reserved=0x0)"), Calls());
+        } else {
+            EXPECT_STREQ("hello", buf);
+            EXPECT_EQ(3u, Calls().size());
+        }
+    }
 }
 
-TEST(ReadRegValue, StopsAtTheFirstSuccess)
+// Its NUL (stored or added) in the buffer's 100 bytes: read; one character
+// more: not read; never a byte past the buffer.
+TEST(ReadRegValue, AValueIsReadOnlyWhenItFitsWithItsNul)
 {
     ScratchKey scratch;
-    SetRaw(scratch.Key(), "v", "hello", 6);
-    HOOK(RegQueryValueExA, CountingQuery);
-    g_realQuery = hook_RegQueryValueExA.Original();
-    g_failFirst = 2;
-    char buf[40];
-    EXPECT_EQ(1, ReadRegValue(scratch.Key(), "v", buf, sizeof buf));
-    EXPECT_STREQ("hello", buf);
-    EXPECT_EQ(3u, Calls().size());
-}
-
-TEST(ReadRegValue, ValueWithItsNulExactlyFillingTheBufferIsRead)
-{
-    ScratchKey scratch;
-    std::string value(99, 'a');
-    SetRaw(scratch.Key(), "v", value.c_str(), 100);
-    char buf[101];
-    memset(buf, 'M', sizeof buf);
-    EXPECT_EQ(1, ReadRegValue(scratch.Key(), "v", buf, 100));
-    EXPECT_EQ(value, std::string(buf));
-    EXPECT_EQ('M', buf[100]);
-}
-
-TEST(ReadRegValue, ValueOneOverTheBufferIsNotRead)
-{
-    ScratchKey scratch;
-    std::string value(100, 'a');
-    SetRaw(scratch.Key(), "v", value.c_str(), 101);
-    char buf[101];
-    memset(buf, 'M', sizeof buf);
-    EXPECT_EQ(0, ReadRegValue(scratch.Key(), "v", buf, 100));
-    EXPECT_EQ('M', buf[100]);
-}
-
-TEST(ReadRegValue, ValueThatFitsOnlyWithoutItsNulIsNotRead)
-{
-    ScratchKey scratch;
-    // 100 characters stored without a terminating NUL
-    std::string value(100, 'b');
-    SetRaw(scratch.Key(), "v", value.c_str(), 100);
-    char buf[101];
-    memset(buf, 'M', sizeof buf);
-    EXPECT_EQ(0, ReadRegValue(scratch.Key(), "v", buf, 100));
-    EXPECT_EQ('M', buf[100]);
-    // 99 characters without NUL fit once the NUL is added
-    SetRaw(scratch.Key(), "w", value.c_str(), 99);
-    EXPECT_EQ(1, ReadRegValue(scratch.Key(), "w", buf, 100));
-    EXPECT_EQ(std::string(99, 'b'), std::string(buf));
+    struct Row {
+        size_t chars;
+        DWORD stored;
+        int read;
+    } rows[] = {
+        { 99, 100, 1 },      // its NUL exactly fills the buffer
+        { 100, 101, 0 },     // one over
+        { 100, 100, 0 },     // stored without its NUL: fits only without it
+        { 99, 99, 1 },       // stored without its NUL: fits once it is added
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.chars << " characters in " << row.stored << " bytes");
+        std::string value(row.chars, 'a');
+        SetRaw(scratch.Key(), "v", value.c_str(), row.stored);
+        char buf[101];
+        memset(buf, 'M', sizeof buf);
+        EXPECT_EQ(row.read, ReadRegValue(scratch.Key(), "v", buf, 100));
+        if (row.read)
+            EXPECT_EQ(value, std::string(buf));
+        EXPECT_EQ('M', buf[100]);
+    }
 }
 
 TEST(ReadRegValue, MissingValueFailsAfterFourCalls)
 {
     ScratchKey scratch;
     HOOK(RegQueryValueExA, CountingQuery);
-    g_realQuery = hook_RegQueryValueExA.Original();
     g_failFirst = 0;
     char buf[10];
     EXPECT_EQ(0, ReadRegValue(scratch.Key(), "absent", buf, sizeof buf));

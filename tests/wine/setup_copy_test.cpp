@@ -2,9 +2,7 @@
 #include "setup_harness.h"
 #include <functional>
 #include "support/fakeproc.h"
-#include "support/folderobserver.h"
-
-IAT_SLOT(CreateDirectoryA);
+#include "support/observers.h"
 
 namespace {
 

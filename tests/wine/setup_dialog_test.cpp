@@ -8,11 +8,7 @@
 #include "resource.h"
 #include "sizetext.h"
 
-IAT_SLOT(SendMessageA);
-
 namespace {
-
-decltype(&SendMessageA) g_realSend;
 
 LRESULT WINAPI RecordingSend(HWND h, UINT msg, WPARAM wp, LPARAM lp)
 {
@@ -20,7 +16,7 @@ LRESULT WINAPI RecordingSend(HWND h, UINT msg, WPARAM wp, LPARAM lp)
         Record("PBM_SETPOS %llu", (unsigned long long)wp);
     if (msg == PBM_SETRANGE)
         Record("PBM_SETRANGE %u-%u", LOWORD(lp), HIWORD(lp));
-    return g_realSend(h, msg, wp, lp);
+    return REAL(SendMessageA)(h, msg, wp, lp);
 }
 
 HWND WaitForDialog(const char* title, DWORD ms = 10000)
@@ -60,10 +56,9 @@ const char TITLE[] = "Ossivane Multimedia Keyboard Driver Setup";
 
 struct DialogTest : ::testing::Test {
     SetupHarness p{ WIN98 };
-    IatHook<decltype(&SendMessageA)> send{ &iat_slot_SendMessageA, RecordingSend };
+    HOOK(SendMessageA, RecordingSend);
     void SetUp() override
     {
-        g_realSend = send.Original();
         p.AddFile("Files\\vorel12a.exe", 3000);
         p.AddFile("Files\\vorel12.htm", 1500);
         p.AddFile("Files\\extra1.bin", 1200);
@@ -197,7 +192,7 @@ TEST_F(DialogTest, WithoutItsOwnFolderTheDialogInstallsNothing)
 {
     // Setup's path does not fit its 200 bytes: the source box stays empty and
     // OK answers with the destination warning, whatever the folder.
-    FakeModulePath() = p.root.Path() + std::string(200 - p.root.Path().size(), 'm');
+    g_fakeModulePath = p.root.Path() + std::string(200 - p.root.Path().size(), 'm');
     std::string source = "unread";
     std::thread ui([&] {
         HWND dlg = WaitForDialog(TITLE);
@@ -259,9 +254,6 @@ TEST_F(DialogTest, OnNt5TheRestartQuestionAnsweredNoStartsNothing)
         EXPECT_TRUE(CallsTo("ExitWindowsEx").empty());
         EXPECT_EQ("\"" + p.dest + "vorel12a.exe\"", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
         RemoveFootprint(p.dest);
-        DestroyWindow(FindWindowA(SZ_SETUP_CLASS, NULL));     // the dialog mode leaves it for the exit
-        UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
-        Calls().clear();
     }
 }
 
@@ -283,9 +275,6 @@ TEST_F(DialogTest, OnNt5YesRestartsWithEwxReboot)
         ui.join();
         EXPECT_EQ(std::vector<std::string>{ "ExitWindowsEx(2, 0)" }, CallsTo("ExitWindowsEx"));
         EXPECT_TRUE(CallsTo("WinExec").empty());
-        DestroyWindow(FindWindowA(SZ_SETUP_CLASS, NULL));     // the dialog mode leaves it for the exit
-        UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
-        Calls().clear();
     }
     g_exitWindowsResult = TRUE;
 }

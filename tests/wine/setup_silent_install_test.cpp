@@ -2,9 +2,6 @@
 // service manager of the prefix, for each platform family.
 #include "setup_harness.h"
 
-IAT_SLOT(OpenSCManagerA);
-IAT_SLOT(GetDiskFreeSpaceA);
-
 namespace {
 
 struct Package : SetupHarness {
@@ -19,46 +16,11 @@ struct Package : SetupHarness {
     int Silent() { return Run("-s -d" + dest.substr(0, dest.size() - 1)); }   // typed without the backslash
 };
 
-void ExpectCommonFootprint(Package& p)
-{
-    EXPECT_EQ((std::vector<std::string>{ "vorel12.htm", "vorel12a.exe", "vorel12v.vxd" }), FilesIn(p.dest));
-    EXPECT_TRUE(FileExists(SystemDir() + "\\vorel12u.exe"));
-    bool found;
-    // Command lines in quotes: a blank in a folder cannot start another program.
-    EXPECT_EQ("\"" + p.dest + "vorel12a.exe\"", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE, &found));
-    EXPECT_TRUE(found);
-    const std::pair<const char*, std::string> entry[] = {
-        { SZ_DISPLAY_NAME, "Tandrel (V2.01)" },
-        { SZ_UNINSTALL_STRING, "\"" + SystemDir() + "\\vorel12u.exe\"" },
-        { SZ_QUIET_UNINSTALL_STRING, "\"" + SystemDir() + "\\vorel12u.exe\" -s" },
-        { SZ_DISPLAY_VERSION, "2.01" },
-        { SZ_PUBLISHER, "Ossivane" },
-        { SZ_DISPLAY_ICON, p.dest + "vorel12a.exe" },
-        { SZ_RECORD_LINKS, "Tandrel About.lnk*Tandrel Help.lnk*Uninstall Tandrel.lnk" },
-    };
-    for (const auto& value : entry)
-        EXPECT_EQ(value.second, ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, value.first)) << value.first;
-    std::string files = "*" + ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_RECORD_FILES) + "*";
-    for (const char* name : { "*vorel12a.exe*", "*vorel12.htm*", "*vorel12v.vxd*" })
-        EXPECT_NE(std::string::npos, files.find(name)) << files;
-    EXPECT_EQ(39u, files.size()) << files;                  // each name once
-    for (const char* flag : { SZ_NO_MODIFY, SZ_NO_REPAIR })
-        EXPECT_EQ(1u, ReadRegNumber(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, flag)) << flag;
-    EXPECT_EQ(g_neededKB, ReadRegNumber(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_ESTIMATED_SIZE));
-    std::string links = LinkFolder();
-    EXPECT_EQ((std::vector<std::string>{ "Tandrel About.lnk", "Tandrel Help.lnk", "Uninstall Tandrel.lnk" }), FilesIn(links));
-    EXPECT_EQ(std::make_pair(p.dest + "vorel12a.exe", std::string("Tandrel About")), ReadLink(links + "\\Tandrel About.lnk"));
-    EXPECT_EQ(std::make_pair(p.dest + "vorel12.htm", std::string("Tandrel Help")), ReadLink(links + "\\Tandrel Help.lnk"));
-    EXPECT_EQ(std::make_pair(SystemDir() + "\\vorel12u.exe", std::string("Uninstallation")),
-              ReadLink(links + "\\Uninstall Tandrel.lnk"));
-    EXPECT_TRUE(CallsTo("MessageBoxA").empty());
-}
-
 TEST(SilentInstall, Nt4InstallsEverythingAndStartsTheQuotedAgentFromTheWindowsFolder)
 {
     Package p(NT4);
     EXPECT_EQ(0, p.Silent());
-    ExpectCommonFootprint(p);
+    EXPECT_INSTALLED_WHOLE(p.dest, g_neededKB);
     std::string driver = WindowsDir() + "\\System32\\Drivers\\vorel12s.sys";
     EXPECT_TRUE(FileExists(driver));
     ServiceConfig s = QueryDriverService();
@@ -80,7 +42,7 @@ TEST(SilentInstall, NineXHasNoDriverFileAndNeverOpensTheServiceManager)
         return NULL;
     });
     EXPECT_EQ(0, p.Silent());
-    ExpectCommonFootprint(p);
+    EXPECT_INSTALLED_WHOLE(p.dest, g_neededKB);
     EXPECT_FALSE(FileExists(WindowsDir() + "\\System32\\Drivers\\vorel12s.sys"));
     EXPECT_TRUE(CallsTo("OpenSCManagerA").empty());
     EXPECT_EQ(1u, CallsTo("WinExec").size());
@@ -91,12 +53,10 @@ TEST(SilentInstall, Nt5NeitherStartsTheAgentNorAsksToRestart)
     for (FakeOs os : { WIN2K, WINXP, WIN2003 }) {          // any minor version counts as 5
         Package p(os);
         EXPECT_EQ(ERROR_SUCCESS_REBOOT_REQUIRED, p.Silent());      // silent mode asks no restart question
-        ExpectCommonFootprint(p);
+        EXPECT_INSTALLED_WHOLE(p.dest, g_neededKB);
         EXPECT_TRUE(QueryDriverService().exists);
         EXPECT_TRUE(CallsTo("WinExec").empty()) << os.minor;
         EXPECT_TRUE(CallsTo("ExitWindowsEx").empty());
-        UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
-        Calls().clear();
     }
 }
 
@@ -104,12 +64,10 @@ TEST(SilentInstall, ASecondInstallLeavesOneSetOfEverything)
 {
     Package p(NT4);
     EXPECT_EQ(0, p.Silent());
-    UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
-    Calls().clear();
     // The record keeps the names of both runs into the same folder.
     DeleteFileA((p.source + "Files\\vorel12v.vxd").c_str());
     EXPECT_EQ(0, p.Silent());
-    ExpectCommonFootprint(p);
+    EXPECT_INSTALLED_WHOLE(p.dest, g_neededKB);
     EXPECT_TRUE(QueryDriverService().exists);
     HKEY run;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, &run));
@@ -130,7 +88,6 @@ TEST(SilentInstall, ASecondInstallLeavesOneSetOfEverything)
         DeleteFileA((p.source + "Files\\" + f).c_str());
     std::string first = p.dest;
     p.dest = p.root.Path() + "other\\";
-    UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
     EXPECT_EQ(0, p.Silent());
     bool found = false;
     EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_RECORD_FILES, &found));
@@ -171,18 +128,14 @@ TEST(SilentInstall, FreeSpaceOfExactlyTheNeededSizeInstallsAndOneKLessShowsTheMe
         g_freeBytes = freeKB * 1024 + 1023;           // the remainder does not count
         EXPECT_EQ(freeKB == 12 ? 0 : ERROR_DISK_FULL, p.Silent());
         if (freeKB == 12) {
-            ExpectCommonFootprint(p);
+            EXPECT_INSTALLED_WHOLE(p.dest, g_neededKB);
             EXPECT_EQ(1u, CallsTo("WinExec").size());
         } else {
             EXPECT_EQ(std::vector<std::string>{ "MessageBoxA(owner=other, \"There are not enough disk space.\", \"Tandrel Setup\", flags=0x30)" },
                       CallsTo("MessageBoxA"));
-            EXPECT_FALSE(FolderExists(p.dest));
-            EXPECT_FALSE(FileExists(SystemDir() + "\\vorel12u.exe"));
-            EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+            EXPECT_NOTHING_INSTALLED(p.dest);
             EXPECT_TRUE(CallsTo("WinExec").empty());
         }
-        UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
-        Calls().clear();
     }
 }
 
@@ -222,16 +175,9 @@ TEST(SilentInstall, AFolderThatWouldLeaveHalfAnInstallationInstallsNothingAtAll)
         { "-s -d " + base, base },                            // a leading blank: no absolute folder
     };
     for (const Row& row : rows) {
-        UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
-        Calls().clear();
         EXPECT_EQ(ERROR_INVALID_COMMAND_LINE, p.Run(row.line));
-        EXPECT_FALSE(FolderExists(row.folder)) << row.line;
-        EXPECT_FALSE(FolderExists("C:\\Tandrel")) << row.line;
-        EXPECT_FALSE(FileExists(SystemDir() + "\\vorel12u.exe")) << row.line;
-        EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE)) << row.line;
-        EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_DISPLAY_NAME)) << row.line;
-        EXPECT_FALSE(QueryDriverService().exists) << row.line;
-        EXPECT_TRUE(FilesIn(LinkFolder()).empty()) << row.line;
+        SCOPED_TRACE(row.line);
+        EXPECT_NOTHING_INSTALLED(row.folder + "\\");
         EXPECT_TRUE(CallsTo("WinExec").empty()) << row.line;
         EXPECT_TRUE(CallsTo("MessageBoxA").empty()) << row.line;
     }
@@ -244,10 +190,8 @@ TEST(SilentInstall, TheLongestFolderAndTheQuotedFormsInstallWhole)
     std::string longest = base + std::string(84 - base.size(), 'x');      // 85 with its backslash
     for (const std::string& line : { "-s -d" + longest, "-s -d\"" + longest + "\"", "-s \"-d" + longest + "\"" }) {
         p.dest = longest + "\\";
-        UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
-        Calls().clear();
         EXPECT_EQ(0, p.Run(line));
-        ExpectCommonFootprint(p);
+        EXPECT_INSTALLED_WHOLE(p.dest, g_neededKB);
         EXPECT_EQ(std::vector<std::string>{ "WinExec(\"\"" + p.dest + "vorel12a.exe\"\", 1) in " + WindowsDir() },
                   CallsTo("WinExec")) << line;
         RemoveFootprint(p.dest);
@@ -258,8 +202,6 @@ TEST(HelpMode, OpensTheSourcePackagesPageAndInstallsNothing)
 {
     Package p(WIN7);
     for (const char* line : { "-h", "/x -h", "-s -h", "-s -dC:\\my-home" }) {
-        UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
-        Calls().clear();
         EXPECT_EQ(0, p.Run(line));
         EXPECT_EQ(std::vector<std::string>{ "ShellExecuteA(owner=NULL, \"open\", " + Quote((p.source + "Files\\vorel12.htm").c_str()) +
                                             ", NULL, NULL, 1)" },
@@ -272,9 +214,7 @@ TEST(HelpMode, OpensTheSourcePackagesPageAndInstallsNothing)
     // page from anywhere else.
     for (const std::string& module : { p.root.Path() + std::string(200 - p.root.Path().size(), 'm'),
                                        std::string("setup.exe") }) {
-        FakeModulePath() = module;
-        UnregisterClassA(SZ_SETUP_CLASS, GetModuleHandleA(NULL));
-        Calls().clear();
+        g_fakeModulePath = module;
         EXPECT_EQ(0, p.Run("-h"));
         EXPECT_TRUE(CallsTo("ShellExecuteA").empty()) << module;
     }

@@ -1,9 +1,6 @@
 // The uninstaller's capacities at exactly their size and one over.
 #include "uninstall_harness.h"
 
-IAT_SLOT(GetSystemDirectoryA);
-IAT_SLOT(DeleteFileA);
-
 namespace {
 
 TEST(Boundaries, AClearedFilePathOf255CharactersIsDeletedAnd256IsNot)
@@ -24,16 +21,6 @@ TEST(Boundaries, AClearedFilePathOf255CharactersIsDeletedAnd256IsNot)
     EXPECT_TRUE(FolderExists(folder));
 }
 
-std::string g_system;
-
-UINT WINAPI LongSystemDir(LPSTR buf, UINT size)
-{
-    if (g_system.size() + 1 > size)
-        return (UINT)g_system.size() + 1;
-    memcpy(buf, g_system.c_str(), g_system.size() + 1);
-    return (UINT)g_system.size();
-}
-
 BOOL WINAPI RecordDelete(LPCSTR path)
 {
     Record("DeleteFileA(%s)", path);
@@ -42,28 +29,28 @@ BOOL WINAPI RecordDelete(LPCSTR path)
 
 TEST(Boundaries, VorelFolderPathsOf179CharactersAreUsedAnd180AreNot)
 {
-    HOOK(GetSystemDirectoryA, LongSystemDir);
+    HOOK(GetSystemDirectoryA, FakeDirectoryA);
     HOOK(DeleteFileA, RecordDelete);
     // system folder + "\VOREL12\" + "vorel12s.dll" (the longest name) in 180 bytes.
     const std::string tail = "\\VOREL12\\vorel12s.dll";
     for (size_t length : { 179, 180 }) {
         Calls().clear();
-        g_system = "C:\\" + std::string(length - tail.size() - 3, 's');
+        g_fakeDirectory = "C:\\" + std::string(length - tail.size() - 3, 's');
         DeleteVorel12Folder();
-        EXPECT_EQ(length == 179 ? 3u : 0u, CallsTo("DeleteFileA(" + g_system + tail + ")").size()) << length;
+        EXPECT_EQ(length == 179 ? 3u : 0u, CallsTo("DeleteFileA(" + g_fakeDirectory + tail + ")").size()) << length;
         // The shorter names still fit in the longer case.
-        EXPECT_EQ(3u, CallsTo("DeleteFileA(" + g_system + "\\VOREL12\\tandrel.htm)").size()) << length;
+        EXPECT_EQ(3u, CallsTo("DeleteFileA(" + g_fakeDirectory + "\\VOREL12\\tandrel.htm)").size()) << length;
     }
 }
 
 TEST(Boundaries, DriverFilePathOf179CharactersIsDeletedAnd180IsNot)
 {
-    HOOK(GetSystemDirectoryA, LongSystemDir);
+    HOOK(GetSystemDirectoryA, FakeDirectoryA);
     HOOK(DeleteFileA, RecordDelete);
     const std::string tail = "\\Drivers\\vorel12s.sys";
     for (size_t length : { 179, 180 }) {
         Calls().clear();
-        g_system = "C:\\" + std::string(length - tail.size() - 3, 'd');
+        g_fakeDirectory = "C:\\" + std::string(length - tail.size() - 3, 'd');
         DeleteDriverFile(VER_PLATFORM_WIN32_NT);
         EXPECT_EQ(length == 179 ? 2u : 0u, CallsTo("DeleteFileA").size()) << length;
     }

@@ -1,5 +1,5 @@
-// An installation laid out by hand in the prefix, and the uninstaller's
-// calls recorded in order.
+// An installation laid out by hand in the prefix, and the uninstaller run
+// on an empty call log.
 #ifndef TEST_UNINSTALL_HARNESS_H
 #define TEST_UNINSTALL_HARNESS_H
 #include <windows.h>
@@ -11,6 +11,8 @@
 #include "support/fakeui.h"
 #include "support/fakeversion.h"
 #include "support/iathook.h"
+#include "support/installation.h"
+#include "support/observers.h"
 #include "support/scratch.h"
 
 struct Installed {
@@ -19,21 +21,12 @@ struct Installed {
     std::string menu;              // Programs + "\Tandrel"
     std::string vorel12;           // system folder + "\VOREL12"
     explicit Installed(bool withService = true);
-    ~Installed();
+    ~Installed() { RemoveFootprint(); }
     void SetRunValue(const std::string& data);
-};
-
-// Records, then does the real thing.
-struct RemovalRecorder {
-    struct Hooks;
-    Hooks* hooks;
-    RemovalRecorder();
-    ~RemovalRecorder();
 };
 
 int RunUninstaller();
 // A string value, its key created when missing.
 void SetValue(HKEY root, const std::string& key, const char* name, const std::string& data);
-bool KeyExists(HKEY root, const std::string& path);
 
 #endif

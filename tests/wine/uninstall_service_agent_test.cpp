@@ -1,92 +1,38 @@
 // The driver service removal with its states forced, and the closing of a
 // quick agent, one that keeps a box open, and a hung one.
 #include "uninstall_harness.h"
+#include "support/fakedriver.h"
 #include <thread>
 
-IAT_SLOT(OpenSCManagerA);
-IAT_SLOT(OpenServiceA);
-IAT_SLOT(QueryServiceStatus);
-IAT_SLOT(LockServiceDatabase);
-IAT_SLOT(UnlockServiceDatabase);
-IAT_SLOT(DeleteService);
-IAT_SLOT(CloseServiceHandle);
-IAT_SLOT(Sleep);
-IAT_SLOT(OpenProcess);
-IAT_SLOT(GetWindowThreadProcessId);
-IAT_SLOT(GetVersionExA);
-IAT_SLOT(MessageBoxA);
-
 namespace {
-
-const SC_HANDLE MANAGER = (SC_HANDLE)0x5C00, SERVICE = (SC_HANDLE)0x5E00;
-const SC_LOCK LOCK = (SC_LOCK)0x10C;
-
-decltype(&Sleep) g_realSleep;
 
 // Our pauses are recorded and skipped; the thread library's Sleep(0) yields
 // run for real.
 void WINAPI RecordingSleep(DWORD ms)
 {
     if (ms == 0) {
-        g_realSleep(0);
+        REAL(Sleep)(0);
         return;
     }
     Record("Sleep(%lu)", ms);
 }
 
-struct FakeScm {
-    bool managerOpens = true, exists = true, running = false, deletes = true;
-    int refusedLocks = 0;
-};
-FakeScm g_scm;
-
-struct ServiceHooks {
-    HOOK(OpenSCManagerA, [](LPCSTR, LPCSTR, DWORD) -> SC_HANDLE {
-        Record("OpenSCManagerA");
-        return g_scm.managerOpens ? MANAGER : NULL;
-    });
-    HOOK(OpenServiceA, [](SC_HANDLE, LPCSTR name, DWORD access) -> SC_HANDLE {
-        Record("OpenServiceA(%s, 0x%lx)", name, access);
-        if (g_scm.exists)
-            return SERVICE;
-        SetLastError(ERROR_SERVICE_DOES_NOT_EXIST);
-        return (SC_HANDLE)NULL;
-    });
-    HOOK(QueryServiceStatus, [](SC_HANDLE, LPSERVICE_STATUS st) -> BOOL {
-        Record("QueryServiceStatus");
-        st->dwServiceType = SERVICE_KERNEL_DRIVER;
-        st->dwCurrentState = g_scm.running ? SERVICE_RUNNING : SERVICE_STOPPED;
-        return TRUE;
-    });
-    HOOK(LockServiceDatabase, [](SC_HANDLE) -> SC_LOCK {
-        Record("LockServiceDatabase");
-        if (g_scm.refusedLocks > 0) {
-            g_scm.refusedLocks--;
-            return (SC_LOCK)NULL;
-        }
-        return LOCK;
-    });
-    HOOK(UnlockServiceDatabase, [](SC_LOCK) -> BOOL { Record("UnlockServiceDatabase"); return TRUE; });
-    HOOK(DeleteService, [](SC_HANDLE) -> BOOL { Record("DeleteService"); return g_scm.deletes; });
-    HOOK(CloseServiceHandle, [](SC_HANDLE h) -> BOOL {
-        Record("CloseServiceHandle(%s)", h == MANAGER ? "manager" : "service");
-        return TRUE;
-    });
+// The service manager's calls, and our pauses, recorded.
+struct ServiceHooks : FakeServices {
     HOOK(Sleep, RecordingSleep);
-    ServiceHooks() { g_realSleep = hook_Sleep.Original(); }
 };
 
 TEST(RemoveDriverService, LockHeldTwiceBeforeItIsGranted)
 {
-    ServiceHooks hooks;
-    g_scm.refusedLocks = 2;
+    ServiceHooks scm;
+    scm.refusedLocks = 2;
     EXPECT_EQ(1, RemoveDriverService());
     std::vector<std::string> expected = {
-        "OpenSCManagerA",
-        "OpenServiceA(VOREL12, 0xf01ff)", "QueryServiceStatus", "CloseServiceHandle(service)",
-        "OpenServiceA(VOREL12, 0xf01ff)",
-        "LockServiceDatabase", "Sleep(100)", "LockServiceDatabase", "Sleep(100)", "LockServiceDatabase",
-        "DeleteService", "UnlockServiceDatabase", "CloseServiceHandle(service)",
+        "OpenSCManagerA(NULL, NULL, 0xf003f)",
+        "OpenServiceA(manager, VOREL12, 0xf01ff)", "QueryServiceStatus(service)", "CloseServiceHandle(service)",
+        "OpenServiceA(manager, VOREL12, 0xf01ff)",
+        "LockServiceDatabase(manager)", "Sleep(100)", "LockServiceDatabase(manager)", "Sleep(100)",
+        "LockServiceDatabase(manager)", "DeleteService(service)", "UnlockServiceDatabase", "CloseServiceHandle(service)",
         "CloseServiceHandle(manager)",
     };
     EXPECT_EQ(expected, Calls());
@@ -94,16 +40,16 @@ TEST(RemoveDriverService, LockHeldTwiceBeforeItIsGranted)
 
 TEST(RemoveDriverService, ARunningKernelDriverIsMarkedForDeletionWithOutcome2)
 {
-    ServiceHooks hooks;
-    g_scm.running = true;
+    ServiceHooks scm;
+    scm.running = true;
     EXPECT_EQ(2, RemoveDriverService());
     EXPECT_EQ(1u, CallsTo("DeleteService").size());
 }
 
 TEST(RemoveDriverService, AMissingServiceIsOutcome1WithoutALock)
 {
-    ServiceHooks hooks;
-    g_scm.exists = false;
+    ServiceHooks scm;
+    scm.serviceOpens = false;
     EXPECT_EQ(1, RemoveDriverService());
     EXPECT_TRUE(CallsTo("LockServiceDatabase").empty());
     EXPECT_TRUE(CallsTo("DeleteService").empty());
@@ -111,19 +57,19 @@ TEST(RemoveDriverService, AMissingServiceIsOutcome1WithoutALock)
 
 TEST(RemoveDriverService, AFailingManagerOrDeletionIsOutcome0)
 {
-    ServiceHooks hooks;
-    g_scm.managerOpens = false;
+    ServiceHooks scm;
+    scm.managerOpens = false;
     EXPECT_EQ(0, RemoveDriverService());
-    EXPECT_EQ(std::vector<std::string>{ "OpenSCManagerA" }, Calls());
-    g_scm.managerOpens = true;
-    g_scm.deletes = false;
+    EXPECT_EQ(std::vector<std::string>{ "OpenSCManagerA(NULL, NULL, 0xf003f)" }, Calls());
+    scm.managerOpens = true;
+    scm.deletes = false;
     EXPECT_EQ(0, RemoveDriverService());
 }
 
 TEST(RemoveDriverService, ALockNeverGrantedGivesUpAfterAMinuteOfTries)
 {
-    ServiceHooks hooks;
-    g_scm.refusedLocks = 1000000;
+    ServiceHooks scm;
+    scm.refusedLocks = 1000000;
     EXPECT_EQ(0, RemoveDriverService());
     EXPECT_EQ(600u, CallsTo("LockServiceDatabase").size());
     EXPECT_TRUE(CallsTo("DeleteService").empty());
@@ -231,7 +177,6 @@ TEST(CloseAgent, WaitsForTheAgentsProcessInsteadOfAFixedSecond)
     HOOK(GetWindowThreadProcessId, AgentThreadProcessId);
     HOOK(OpenProcess, OpenAgentProcess);
     HOOK(Sleep, RecordingSleep);
-    g_realSleep = hook_Sleep.Original();
     DWORD t0 = GetTickCount();
     CloseAgent();
     DWORD took = GetTickCount() - t0;
@@ -245,7 +190,6 @@ TEST(CloseAgent, WithoutAProcessHandleWatchesTheWindowThenPausesASecond)
     FakeAgent agent;
     HOOK(OpenProcess, NoProcess);
     HOOK(Sleep, RecordingSleep);
-    g_realSleep = hook_Sleep.Original();
     CloseAgent();
     EXPECT_FALSE(IsWindow(agent.window));
     std::vector<std::string> calls = Calls();
@@ -274,8 +218,8 @@ TEST(CloseAgent, AnAgentIsLeftOnlyAfterFiveSecondsWithoutAnAnswer)
         FakeAgent agent(row.boxMs, row.hangMs, row.hungFromStart);
         g_agent = &agent;
         HOOK(GetWindowThreadProcessId, AgentThreadProcessId);
-        std::shared_ptr<void> process = row.process ? ArmHook<decltype(&OpenProcess)>(&iat_slot_OpenProcess, OpenAgentProcess)
-                                                    : ArmHook<decltype(&OpenProcess)>(&iat_slot_OpenProcess, NoProcess);
+        std::shared_ptr<void> process = row.process ? ARM_HOOK(OpenProcess, OpenAgentProcess)
+                                                    : ARM_HOOK(OpenProcess, NoProcess);
         DWORD t0 = GetTickCount();
         CloseAgent();
         DWORD took = GetTickCount() - t0;
@@ -288,7 +232,6 @@ TEST(CloseAgent, AnAgentIsLeftOnlyAfterFiveSecondsWithoutAnAnswer)
 TEST(CloseAgent, NoAgentNoPause)
 {
     HOOK(Sleep, RecordingSleep);
-    g_realSleep = hook_Sleep.Original();
     CloseAgent();
     EXPECT_TRUE(Calls().empty());
 }
@@ -298,8 +241,8 @@ TEST(CloseAgent, NoAgentNoPause)
 // removal then completes.
 TEST(CloseAgent, TheDestinationStaysUntilAnAgentWithABoxOpenHasEnded)
 {
-    IatHook<decltype(&GetVersionExA)> version{ &iat_slot_GetVersionExA, FakeGetVersionExA };
-    IatHook<decltype(&MessageBoxA)> box{ &iat_slot_MessageBoxA, FakeMessageBoxA };
+    HOOK(GetVersionExA, FakeGetVersionExA);
+    HOOK(MessageBoxA, FakeMessageBoxA);
     SetFakeOs(WIN98);
     Installed inst(false);
     RemovalRecorder rec;

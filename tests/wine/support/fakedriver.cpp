@@ -3,22 +3,11 @@
 #include "calllog.h"
 #include "iathook.h"
 
-IAT_SLOT(OpenSCManagerA);
-IAT_SLOT(OpenServiceA);
-IAT_SLOT(StartServiceA);
-IAT_SLOT(CloseServiceHandle);
-IAT_SLOT(CreateFileA);
-IAT_SLOT(DeviceIoControl);
-IAT_SLOT(ReadFile);
-IAT_SLOT(CloseHandle);
-IAT_SLOT(GetShortPathNameA);
-
 static FakeDriver* g_driver;
+static FakeServices* g_services;
 static std::mutex g_readsLock;
 static const SC_HANDLE MANAGER = (SC_HANDLE)0x5C00;
 static const SC_HANDLE SERVICE = (SC_HANDLE)0x5E00;
-static decltype(&CreateFileA) g_realCreateFile;
-static decltype(&CloseHandle) g_realCloseHandle;
 
 static const char* HandleName(HANDLE h)
 {
@@ -47,7 +36,7 @@ static std::string Hex(const void* p, DWORD n)
 static SC_HANDLE WINAPI FakeOpenSCManager(LPCSTR machine, LPCSTR db, DWORD access)
 {
     Record("OpenSCManagerA(%s, %s, 0x%lx)", machine ? machine : "NULL", db ? db : "NULL", access);
-    if (!g_driver->managerOpens) {
+    if (!g_services->managerOpens) {
         SetLastError(ERROR_ACCESS_DENIED);
         return NULL;
     }
@@ -57,7 +46,7 @@ static SC_HANDLE WINAPI FakeOpenSCManager(LPCSTR machine, LPCSTR db, DWORD acces
 static SC_HANDLE WINAPI FakeOpenService(SC_HANDLE manager, LPCSTR name, DWORD access)
 {
     Record("OpenServiceA(%s, %s, 0x%lx)", manager == MANAGER ? "manager" : "?", name, access);
-    if (!g_driver->serviceOpens) {
+    if (!g_services->serviceOpens) {
         SetLastError(ERROR_SERVICE_DOES_NOT_EXIST);
         return NULL;
     }
@@ -67,7 +56,7 @@ static SC_HANDLE WINAPI FakeOpenService(SC_HANDLE manager, LPCSTR name, DWORD ac
 static BOOL WINAPI FakeStartService(SC_HANDLE service, DWORD argc, LPCSTR* argv)
 {
     Record("StartServiceA(%s, %lu, %s)", service == SERVICE ? "service" : "?", argc, argv ? "args" : "NULL");
-    switch (g_driver->start) {
+    switch (g_services->start) {
     case FakeDriver::STARTS:
         return TRUE;
     case FakeDriver::ALREADY_RUNNING:
@@ -85,12 +74,74 @@ static BOOL WINAPI FakeCloseServiceHandle(SC_HANDLE h)
     return TRUE;
 }
 
+static BOOL WINAPI FakeQueryServiceStatus(SC_HANDLE service, LPSERVICE_STATUS st)
+{
+    Record("QueryServiceStatus(%s)", service == SERVICE ? "service" : "?");
+    st->dwServiceType = SERVICE_KERNEL_DRIVER;
+    st->dwCurrentState = g_services->running ? SERVICE_RUNNING : SERVICE_STOPPED;
+    return TRUE;
+}
+
+static SC_LOCK WINAPI FakeLockServiceDatabase(SC_HANDLE manager)
+{
+    Record("LockServiceDatabase(%s)", manager == MANAGER ? "manager" : "?");
+    if (g_services->refusedLocks > 0) {
+        g_services->refusedLocks--;
+        return NULL;
+    }
+    return (SC_LOCK)0x10C;
+}
+
+static BOOL WINAPI FakeUnlockServiceDatabase(SC_LOCK)
+{
+    Record("UnlockServiceDatabase");
+    return TRUE;
+}
+
+static BOOL WINAPI FakeDeleteService(SC_HANDLE service)
+{
+    Record("DeleteService(%s)", service == SERVICE ? "service" : "?");
+    return g_services->deletes;
+}
+
+struct StartHooks {
+    HOOK(OpenSCManagerA, FakeOpenSCManager);
+    HOOK(OpenServiceA, FakeOpenService);
+    HOOK(StartServiceA, FakeStartService);
+    HOOK(CloseServiceHandle, FakeCloseServiceHandle);
+};
+
+struct RemovalHooks {
+    HOOK(OpenSCManagerA, FakeOpenSCManager);
+    HOOK(OpenServiceA, FakeOpenService);
+    HOOK(QueryServiceStatus, FakeQueryServiceStatus);
+    HOOK(LockServiceDatabase, FakeLockServiceDatabase);
+    HOOK(UnlockServiceDatabase, FakeUnlockServiceDatabase);
+    HOOK(DeleteService, FakeDeleteService);
+    HOOK(CloseServiceHandle, FakeCloseServiceHandle);
+};
+
+FakeServices::FakeServices(bool removal)
+{
+    g_services = this;
+    if (removal)
+        hooks = std::make_shared<RemovalHooks>();
+    else
+        hooks = std::make_shared<StartHooks>();
+}
+
+FakeServices::~FakeServices()
+{
+    hooks.reset();
+    g_services = nullptr;
+}
+
 static HANDLE WINAPI FakeCreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD disposition,
                                     DWORD flags, HANDLE tmpl)
 {
     std::string n = name;
     if (n != "\\\\.\\VOREL12" && n != "\\\\.\\VXDLDR")
-        return g_realCreateFile(name, access, share, sa, disposition, flags, tmpl);
+        return REAL(CreateFileA)(name, access, share, sa, disposition, flags, tmpl);
     Record("CreateFileA(%s, access=0x%lx, share=%lu, sa=%s, disposition=%lu, flags=0x%lx, template=%s)", name, access,
            share, sa ? "set" : "NULL", disposition, flags, tmpl ? "set" : "NULL");
     if (n == "\\\\.\\VXDLDR") {
@@ -167,7 +218,7 @@ static BOOL WINAPI FakeCloseHandle(HANDLE h)
         Record("CloseHandle(%s)", HandleName(h));
         return TRUE;
     }
-    return g_realCloseHandle(h);
+    return REAL(CloseHandle)(h);
 }
 
 static DWORD WINAPI FakeGetShortPathName(LPCSTR path, LPSTR out, DWORD size)
@@ -185,10 +236,6 @@ static DWORD WINAPI FakeGetShortPathName(LPCSTR path, LPSTR out, DWORD size)
 }
 
 struct FakeDriver::Hooks {
-    HOOK(OpenSCManagerA, FakeOpenSCManager);
-    HOOK(OpenServiceA, FakeOpenService);
-    HOOK(StartServiceA, FakeStartService);
-    HOOK(CloseServiceHandle, FakeCloseServiceHandle);
     HOOK(CreateFileA, FakeCreateFile);
     HOOK(DeviceIoControl, FakeDeviceIoControl);
     HOOK(ReadFile, FakeReadFile);
@@ -196,17 +243,15 @@ struct FakeDriver::Hooks {
     HOOK(GetShortPathNameA, FakeGetShortPathName);
 };
 
-FakeDriver::FakeDriver()
+FakeDriver::FakeDriver() : FakeServices(false)
 {
     g_driver = this;
-    hooks.reset(new Hooks);
-    g_realCreateFile = hooks->hook_CreateFileA.Original();
-    g_realCloseHandle = hooks->hook_CloseHandle.Original();
+    deviceHooks.reset(new Hooks);
 }
 
 FakeDriver::~FakeDriver()
 {
-    hooks.reset();
+    deviceHooks.reset();
     g_driver = nullptr;
 }
 

@@ -1,6 +1,7 @@
-// A fake filter driver: answers CreateFileA on "\\.\VOREL12" and
-// "\\.\VXDLDR", DeviceIoControl, ReadFile and the service manager calls of
-// the agent, and records every request in the call log.
+// A fake service manager for the driver's service, as the agent starts it
+// and the uninstaller removes it, and a fake filter driver: answers
+// CreateFileA on "\\.\VOREL12" and "\\.\VXDLDR", DeviceIoControl and
+// ReadFile. Both record every request in the call log.
 #ifndef TEST_FAKEDRIVER_H
 #define TEST_FAKEDRIVER_H
 #include <windows.h>
@@ -8,12 +9,22 @@
 #include <memory>
 #include <string>
 
-struct FakeDriver {
+struct FakeServices {
     enum StartResult { STARTS, ALREADY_RUNNING, CANNOT_START };
-
     bool managerOpens = true;
-    bool serviceOpens = true;
+    bool serviceOpens = true;       // the service exists
     StartResult start = STARTS;
+    bool running = false;           // as QueryServiceStatus reports it
+    bool deletes = true;
+    int refusedLocks = 0;           // lock requests refused before one is granted
+
+    // The calls of a removal (status, lock, deletion), or of a start.
+    explicit FakeServices(bool removal = true);
+    ~FakeServices();
+    std::shared_ptr<void> hooks;
+};
+
+struct FakeDriver : FakeServices {
     bool deviceOpens = true;        // NT: the device; 9x: the VxD is already loaded
     bool loaderOpens = true;        // 9x
     bool vxdFileFound = true;       // 9x: GetShortPathNameA finds the file
@@ -37,7 +48,7 @@ struct FakeDriver {
     bool WaitDrained(DWORD timeoutMs = 5000);
 
     struct Hooks;
-    std::unique_ptr<Hooks> hooks;
+    std::unique_ptr<Hooks> deviceHooks;
 };
 
 // A 12-byte key record.

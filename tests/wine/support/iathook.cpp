@@ -1,12 +1,19 @@
 #include "iathook.h"
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
 #include <gtest/gtest.h>
 
 static void* g_spare[64];
 static const char* g_spareName[64];
 static int g_spares;
+// Each slot's content when it was first looked up, before any hook wrote it;
+// the agent's reader thread reads it too.
+static std::map<std::string, void*> g_originals;
+static std::mutex g_lock;
 
-void*& ImportSlot(const char* name)
+static void** FindSlot(const char* name)
 {
     auto base = reinterpret_cast<BYTE*>(GetModuleHandleA(NULL));
     auto dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
@@ -21,24 +28,43 @@ void*& ImportSlot(const char* name)
                 continue;
             auto byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names[i].u1.AddressOfData);
             if (!strcmp(reinterpret_cast<const char*>(byName->Name), name))
-                return slots[i];
+                return &slots[i];
         }
+    }
+    return nullptr;
+}
+
+void** ImportSlot(const char* name)
+{
+    std::lock_guard<std::mutex> hold(g_lock);
+    void** slot = FindSlot(name);
+    if (slot) {
+        g_originals.emplace(name, *slot);
+        return slot;
     }
     int at = g_spares < 63 ? g_spares++ : 63;
     g_spareName[at] = name;
-    return g_spare[at];
+    return &g_spare[at];
 }
 
 bool IsImported(const char* name)
 {
-    void** slot = &ImportSlot(name);
-    return !(slot >= g_spare && slot < g_spare + 64);
+    std::lock_guard<std::mutex> hold(g_lock);
+    return FindSlot(name) != nullptr;
 }
 
-void CheckImportSlot(void** slot)
+void* RealImport(const char* name)
+{
+    void** slot = ImportSlot(name);
+    std::lock_guard<std::mutex> hold(g_lock);
+    auto it = g_originals.find(name);
+    return it != g_originals.end() ? it->second : *slot;
+}
+
+void CheckImportSlot(void** slot, const char* name)
 {
     // A fake on a spare slot would never be called, and every "not called"
     // expectation would hold without testing anything.
     if (slot >= g_spare && slot < g_spare + 64)
-        ADD_FAILURE() << "the test executable does not import " << g_spareName[slot - g_spare];
+        ADD_FAILURE() << "the test executable does not import " << name;
 }

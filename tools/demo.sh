@@ -4,4 +4,4 @@
 set -euo pipefail
 root=$1 what=$2 bits=$3
 if [ "$bits" = 32 ]; then build=$root/build/wine32 dist=$root/dist/win32; else build=$root/build/wine dist=$root/dist/wine64; fi
-python3 "$root/tests/e2e/e2e.py" "$bits" "$dist" "$build/tests/e2e/uidriver.exe" "$build/tests/e2e/vorel12s.sys" "$what"
+python3 "$root/tools/tour.py" "$bits" "$dist" "$build/tests/e2e/uidriver.exe" "$build/tests/e2e/vorel12s.sys" "$what"

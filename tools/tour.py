@@ -2,10 +2,13 @@
 import json
 import os
 import subprocess
+import sys
 import time
 
-import harness
-from harness import *
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+import e2e  # noqa: E402
+import harness  # noqa: E402
+from harness import *  # noqa: E402,F403
 
 
 def demo(dist, prefix):
@@ -188,3 +191,7 @@ def bench_table(build):
     for k in keys:
         cells = ["%12.0f" % runs[b][k] if k in runs[b] else "%12s" % "not run" for b in (32, 64)]
         print("%-52s %s %s" % (k, cells[0], cells[1]))
+
+
+if __name__ == "__main__":
+    e2e.main({"demo": demo, "bench": bench, "gallery": lambda dist, prefix: gallery(dist)})
