@@ -98,3 +98,17 @@ UINT WINAPI FakeDirectoryA(LPSTR buf, UINT size)
     memcpy(buf, g_fakeDirectory.c_str(), n + 1);
     return n;
 }
+
+ULONGLONG g_freeBytes;
+
+BOOL WINAPI FakeFreeSpace(LPCSTR root, LPDWORD spc, LPDWORD bps, LPDWORD freeClusters, LPDWORD total)
+{
+    Record("GetDiskFreeSpaceA(%s)", Quote(root).c_str());
+    // 1 KiB clusters, or 64 KiB ones so that 4 TiB and more fit the 32-bit cluster count.
+    DWORD cluster = g_freeBytes >> 32 ? 65536 : 1024;
+    *spc = cluster / 512;
+    *bps = 512;
+    *freeClusters = (DWORD)(g_freeBytes / cluster);
+    *total = 0xFFFFFFFF;
+    return TRUE;
+}

@@ -24,6 +24,11 @@ extern BOOL g_exitWindowsResult;                 // TRUE unless a test refuses
 BOOL WINAPI FakeExitWindowsEx(UINT flags, DWORD reason);
 BOOL WINAPI FakeSetSystemPowerState(BOOL suspend, BOOL force);
 
+// A drive with g_freeBytes free, whatever else the machine writes meanwhile;
+// records "GetDiskFreeSpaceA(root)".
+extern ULONGLONG g_freeBytes;
+BOOL WINAPI FakeFreeSpace(LPCSTR root, LPDWORD spc, LPDWORD bps, LPDWORD freeClusters, LPDWORD total);
+
 // The program's own path, cut off as the system does when it does not fit.
 extern std::string g_fakeModulePath;
 DWORD WINAPI FakeGetModuleFileNameA(HMODULE module, LPSTR buf, DWORD size);
