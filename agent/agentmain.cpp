@@ -4,16 +4,25 @@
 #include "footprint.h"
 #include "window.h"
 
+// How long a second copy waits while the first makes its window.
+#define START_LOCK_MS 10000
+
 extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    // Held from the look for a running copy until this copy's window exists
+    // or has failed: of two copies started together, the second then finds
+    // the first's window.
+    HANDLE lock = CreateMutexA(NULL, FALSE, SZ_AGENT_LOCK);
+    if (lock)
+        WaitForSingleObject(lock, START_LOCK_MS);
     HWND running = FindWindowA(SZ_AGENT_CLASS, NULL);
     if (running) {
         PostMessageA(running, WM_COMMAND, CMD_ABOUT, 0);
         return 0;
     }
-    if (!RegisterAgentClass(instance))
-        return 0;
-    HWND window = CreateAgentWindow(instance);
+    HWND window = RegisterAgentClass(instance) ? CreateAgentWindow(instance) : NULL;
+    if (lock)
+        ReleaseMutex(lock);
     if (!window)
         return 0;
     ShowWindow(window, SW_HIDE);

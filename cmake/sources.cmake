@@ -1,8 +1,9 @@
 # Source lists of the three programs. The pure-core files are the ones that
 # make no system call; they are also built for the host.
-set(COMMON_PURE common/text.cpp common/cmdtail.cpp common/record.cpp)
+set(COMMON_PURE common/text.cpp common/cmdtail.cpp common/record.cpp common/runfolder.cpp)
 set(COMMON_WIN32 common/platform.cpp common/registry.cpp common/privilege.cpp common/window.cpp common/walk.cpp
-    common/leadbyte.cpp common/folders.cpp common/stringbox.cpp common/modulefolder.cpp)
+    common/leadbyte.cpp common/folders.cpp common/stringbox.cpp common/modulefolder.cpp
+    common/agentclose.cpp common/restartfile.cpp)
 
 set(AGENT_PURE agent/keyrecord.cpp)
 set(AGENT_WIN32 agent/agentmain.cpp agent/mainwindow.cpp agent/trayicon.cpp agent/drivechannel.cpp
@@ -13,8 +14,8 @@ set(SETUP_WIN32 setup/setupmain.cpp setup/copyfiles.cpp setup/register.cpp setup
     setup/chooser.cpp setup/restart.cpp setup/setupdialog.cpp setup/installrecord.cpp setup/syslib.cpp
     setup/foldersecurity.cpp)
 
-set(UNINSTALL_PURE uninstall/runfolder.cpp)
-set(UNINSTALL_WIN32 uninstall/uninstallmain.cpp uninstall/closeagent.cpp uninstall/servicermv.cpp
+set(UNINSTALL_PURE)
+set(UNINSTALL_WIN32 uninstall/uninstallmain.cpp uninstall/servicermv.cpp
     uninstall/removal.cpp)
 
 # The host builds take their lead bytes from a table of their own.

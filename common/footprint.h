@@ -57,7 +57,10 @@ inline constexpr char SZ_NO_REPAIR[] = "NoRepair";
 // others; an install without a record had the package's own names.
 inline constexpr char SZ_RECORD_FILES[] = "InstalledFiles";
 inline constexpr char SZ_RECORD_LINKS[] = "InstalledLinks";
-inline constexpr unsigned RECORD_SIZE = 512;
+// Each value is one or more groups: a folder (it ends in a backslash) and
+// the names in it. Names before the first folder are an older install's,
+// in the folder the Run value names (files) or in the Programs folder (links).
+inline constexpr unsigned RECORD_SIZE = 1024;
 inline constexpr char SZ_PACKAGE_FILES[] = "vorel12a.exe*vorel12.htm*vorel12v.vxd";
 inline constexpr char SZ_PACKAGE_LINKS[] = "Tandrel About.lnk*Tandrel Help.lnk*Uninstall Tandrel.lnk";
 inline constexpr char SZ_CLSID_KEY[] = "CLSID\\{DA656D61-DB61-11d2-9ABC-0080C81EB1F1}";
@@ -74,6 +77,22 @@ inline constexpr char SZ_VXD_MODULE[] = "VOREL12";
 inline constexpr char SZ_AGENT_CLASS[] = "ZNVACPI10";
 inline constexpr char SZ_SETUP_CLASS[] = "SetupOVClass";
 inline constexpr char SZ_UNINSTALL_CLASS[] = "VOREL12UNST";
+
+// One setup at a time on the machine (the second name where the system
+// has no global names), and one agent per session.
+inline constexpr char SZ_SETUP_LOCK[] = "Global\\VOREL12.Setup";
+inline constexpr char SZ_SETUP_LOCK_LOCAL[] = "VOREL12.Setup";
+inline constexpr char SZ_AGENT_LOCK[] = "VOREL12.Agent";
+// An unattended run (setup -s, vorel12u -s) gives running agents this long
+// to end, then goes on without them: an agent's own stop takes at most about
+// a second (it waits 1 s for its reader), so an agent still running after
+// ten is inside a box that no person will answer.
+inline constexpr unsigned AGENT_CLOSE_BOUND_MS = 10000;
+// A file in use gets its new copy beside it under this suffix, and the next
+// restart moves it into place.
+inline constexpr char SZ_PENDING_SUFFIX[] = ".new";
+inline constexpr char SZ_PENDING_UNINSTALLER[] = "vorel12u.exe.new";
+inline constexpr char SZ_PENDING_DRIVER[] = "Drivers\\vorel12s.sys.new";
 
 // Folder in the system folder that the driver package's own installer uses
 inline constexpr char SZ_VOREL12_DIR[] = "VOREL12\\";

@@ -19,19 +19,20 @@ int TakeRecordedName(const char** cursor, char* name, unsigned cap)
         n = next;
     }
     *cursor = p[n] ? p + n + 1 : p + n;
-    if (!plain || last == '.' || last == ' ' || !TextCopyPrefix(name, cap, p, n)) {
+    int kind = last == '\\' ? RECORD_GROUP : RECORD_NAME;
+    if ((kind == RECORD_NAME && (!plain || last == '.' || last == ' ')) || !TextCopyPrefix(name, cap, p, n)) {
         if (cap)
             name[0] = 0;
     }
-    return 1;
+    return kind;
 }
 
 int RecordHolds(const char* record, const char* name)
 {
     char taken[RECORD_NAME_SIZE];
     unsigned n = TextLength(name);
-    while (TakeRecordedName(&record, taken, sizeof taken))
-        if (TextLength(taken) == n && TextSameStart(taken, name, n))
-            return 1;
-    return 0;
+    int holds = 0;
+    for (int kind; (kind = TakeRecordedName(&record, taken, sizeof taken)) != 0;)
+        holds = kind == RECORD_NAME && (holds || (TextLength(taken) == n && TextSameStart(taken, name, n)));
+    return holds;
 }

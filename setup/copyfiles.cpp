@@ -138,12 +138,17 @@ static void CopyOneFile(const char* name, void* context)
     if (!TextJoin(from, sizeof from, walk->source, name) || !TextJoin(to, sizeof to, walk->dest, name))
         return;
     ShowCopyStatus(from, to);
-    int copied = CopyTwice(from, to);
+    int copied = InstallFile(from, to);
     // A subfolder is not installed, and its copy fails as it should. Only a
-    // name that is now the package's own goes into the record.
+    // name that is now the package's own goes into the record, and so does
+    // the new copy that waits beside a file in use.
     DWORD attributes = GetFileAttributesA(from);
     int folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    if (!folder && (!copied || !RecordInstalled(SZ_RECORD_FILES, name)))
+    char pending[WALK_PATH_SIZE];
+    if (!folder && (!copied || !RecordInstalled(SZ_RECORD_FILES, name) ||
+                    (copied == 2 && (!TextCopy(pending, sizeof pending, name) ||
+                                     !TextAppend(pending, sizeof pending, SZ_PENDING_SUFFIX) ||
+                                     !RecordInstalled(SZ_RECORD_FILES, pending)))))
         walk->whole = 0;
     Sleep(100);
     AdvanceProgress(FileSizeOf(from) >> 10);
@@ -178,6 +183,5 @@ int CopySourceFiles()
     char dest[COPY_ARG_SIZE];
     if (!TextJoin(source, sizeof source, g_sourceDir, SZ_SRC_FILES) || !TextCopy(dest, sizeof dest, g_destDir))
         return 0;
-    StartRecord();
     return CopyTree(source, dest);
 }

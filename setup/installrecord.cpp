@@ -1,14 +1,17 @@
-// The install record that removal reads: the name of each file setup put
-// into the destination folder and of each link in the Start-menu folder.
+// The install record that removal reads: for each folder setup installed
+// into, the names it put there, and the links' folder with its links.
 #include "setup.h"
 #include "footprint.h"
 #include "installpaths.h"
 #include "record.h"
 #include "registry.h"
+#include "runfolder.h"
 #include "text.h"
 
-// Adds name to the record unless it is there already; 0 when the record
-// cannot hold it, and removal then leaves that file.
+#define GROUP_FOLDER_SIZE 256
+
+// Adds name to the record's last group unless it is there already; 0 when
+// the record cannot hold it, and removal then leaves that file.
 int RecordInstalled(const char* value, const char* name)
 {
     HKEY key = OpenOrCreateKey(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP);
@@ -26,27 +29,60 @@ int RecordInstalled(const char* value, const char* name)
     return ok;
 }
 
-// Starts the record before the first copy. It exists from then on, even
-// empty, so that removal never takes this install for one made before the
-// record and deletes package names that this setup did not write. The
-// files recorded for another folder are not this folder's: a second install
-// keeps the names of the first only where it installs into the same folder,
-// the one the Run value names.
-void StartRecord()
+// Makes folder the record's last group. Names that an older install wrote
+// without a folder belong to older's folder, which goes in front of them;
+// without one they are dropped, so that removal deletes fewer names, never
+// more. 0 when the record cannot hold the group: nothing is installed then,
+// since removal could not find it.
+static int StartGroup(HKEY key, const char* value, const char* older, const char* folder)
 {
-    char now[STEP_PATH_SIZE];
-    char mine[STEP_PATH_SIZE];
-    int read = ReadKeyValue(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE, now, sizeof now);
-    unsigned n = TextLength(now);
-    int sameFolder = read && QuotedPath(mine, sizeof mine, g_destDir, SZ_AGENT_EXE) && n == TextLength(mine) &&
-                     TextSameStart(now, mine, n);
+    char record[RECORD_SIZE];
+    char entry[GROUP_FOLDER_SIZE];
+    char last[GROUP_FOLDER_SIZE];
+    if (!ReadRegValue(key, value, record, sizeof record))
+        record[0] = 0;
+    TextZero(last, sizeof last);
+    const char* cursor = record;
+    for (int kind; (kind = TakeRecordedName(&cursor, entry, sizeof entry)) != 0;)
+        if (kind == RECORD_GROUP)
+            TextCopy(last, sizeof last, entry);
+    char grown[RECORD_SIZE];
+    TextZero(grown, sizeof grown);
+    if (!last[0] && record[0] && older[0]) {
+        TextCopy(last, sizeof last, older);
+        if (!TextCopy(grown, sizeof grown, older) || !TextAppendChar(grown, sizeof grown, '*'))
+            return 0;
+    }
+    if ((last[0] || !record[0]) && !TextAppend(grown, sizeof grown, record))
+        return 0;
+    unsigned n = TextLength(folder);
+    if (!(TextLength(last) == n && TextSameStart(last, folder, n)) &&
+        ((grown[0] && !TextAppendChar(grown, sizeof grown, '*')) || !TextAppend(grown, sizeof grown, folder)))
+        return 0;
+    // A write the system refuses fails the step that needs the record later.
+    SetString(key, value, grown);
+    return 1;
+}
+
+// Starts the record before the first copy. It exists from then on, so that
+// removal never takes this install for one made before the record and
+// deletes package names that this setup did not write.
+int StartRecord()
+{
+    char value[STEP_PATH_SIZE];
+    char older[STEP_PATH_SIZE];
+    char links[GROUP_FOLDER_SIZE];
+    // An older install's names are in the folder the Run value names.
+    if (!ReadKeyValue(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE, value, sizeof value))
+        value[0] = 0;
+    FolderFromRunValue(value, older, sizeof older);
     HKEY key = OpenOrCreateKey(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP);
     if (!key)
-        return;
-    char record[RECORD_SIZE];
-    if (!sameFolder || !ReadRegValue(key, SZ_RECORD_FILES, record, sizeof record))
-        SetString(key, SZ_RECORD_FILES, "");
-    if (!ReadRegValue(key, SZ_RECORD_LINKS, record, sizeof record))
-        SetString(key, SZ_RECORD_LINKS, "");
+        return 1;
+    int ok = StartGroup(key, SZ_RECORD_FILES, older, g_destDir);
+    // Without a Start-menu folder there are no links to record.
+    if (LinksFolder(links, sizeof links))
+        ok &= StartGroup(key, SZ_RECORD_LINKS, links, links);
     RegCloseKey(key);
+    return ok;
 }

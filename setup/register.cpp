@@ -7,6 +7,7 @@
 #include "platform.h"
 #include "registry.h"
 #include "resource.h"
+#include "restartfile.h"
 #include "text.h"
 
 #define PATH_SIZE         STEP_PATH_SIZE
@@ -19,13 +20,61 @@ int CopyTwice(const char* from, const char* to)
     return (CopyFileA(from, to, FALSE) != 0) | copied;
 }
 
+#define COMPARE_SIZE 4096
+
+static char g_compare[2][COMPARE_SIZE];
+
+// Whether both files can be read and hold the same bytes.
+static int SameContent(const char* a, const char* b)
+{
+    HANDLE files[2];
+    DWORD got[2];
+    const char* paths[2] = { a, b };
+    for (int i = 0; i < 2; i++)
+        files[i] = CreateFileA(paths[i], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+    int same = files[0] != INVALID_HANDLE_VALUE && files[1] != INVALID_HANDLE_VALUE;
+    for (got[0] = 1; same && got[0];) {
+        for (int i = 0; i < 2; i++)
+            same &= ReadFile(files[i], g_compare[i], COMPARE_SIZE, &got[i], NULL) != 0;
+        same &= got[0] == got[1];
+        for (DWORD k = 0; same && k < got[0]; k++)
+            same = g_compare[0][k] == g_compare[1][k];
+    }
+    for (int i = 0; i < 2; i++)
+        if (files[i] != INVALID_HANDLE_VALUE)
+            CloseHandle(files[i]);
+    return same;
+}
+
+int InstallFile(const char* from, const char* to)
+{
+    if (CopyTwice(from, to))
+        return 1;
+    // Only a file in use waits for the restart; any other failure is one.
+    // One in use that already holds the new bytes needs nothing.
+    DWORD error = GetLastError();
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
+        return 0;
+    if (SameContent(from, to))
+        return 1;
+    char pending[MAX_PATH];
+    if (!TextCopy(pending, sizeof pending, to) || !TextAppend(pending, sizeof pending, SZ_PENDING_SUFFIX))
+        return 0;
+    if (!CopyFileA(from, pending, FALSE) || !ScheduleReplace(pending, to)) {
+        DeleteFileA(pending);
+        return 0;
+    }
+    g_restartDue = 1;
+    return 2;
+}
+
 int CopyUninstaller()
 {
     char from[PATH_SIZE];
     char to[PATH_SIZE];
     return TextJoin(from, sizeof from, g_sourceDir, SZ_SRC_UNINSTALLER) &&
            FolderWithSuffix(GetSystemDirectoryA, to, sizeof to, "") &&
-           TextJoin(to, sizeof to, to, SZ_UNINSTALLER_EXE) && CopyTwice(from, to);
+           TextJoin(to, sizeof to, to, SZ_UNINSTALLER_EXE) && InstallFile(from, to);
 }
 
 // Windows folder + "\System32\Drivers\vorel12s.sys": the drivers folder is
@@ -42,7 +91,7 @@ int CopyDriverFile()
     char from[PATH_SIZE];
     char to[PATH_SIZE];
     return TextJoin(from, sizeof from, g_sourceDir, SZ_SRC_DRIVER) && DriverFilePath(to, sizeof to) &&
-           CopyTwice(from, to);
+           InstallFile(from, to);
 }
 
 int SetString(HKEY key, const char* name, const char* data)
@@ -118,6 +167,26 @@ int CreateDriverService(const char* name, const char* path)
     return made;
 }
 
+int ServiceMarkedForDeletion()
+{
+    if (!IsNtPlatform())
+        return 0;
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
+    if (!manager)
+        return 0;
+    SC_HANDLE service = OpenServiceA(manager, SZ_SERVICE, SERVICE_CHANGE_CONFIG);
+    int marked = 0;
+    if (service) {
+        // A change of nothing fails only for a service marked for deletion.
+        marked = !ChangeServiceConfigA(service, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, NULL, NULL,
+                                       NULL, NULL, NULL, NULL, NULL) &&
+                 GetLastError() == ERROR_SERVICE_MARKED_FOR_DELETE;
+        CloseServiceHandle(service);
+    }
+    CloseServiceHandle(manager);
+    return marked;
+}
+
 int RegisterComponents()
 {
     int ok = WriteRunValue();
@@ -131,6 +200,10 @@ int RegisterComponents()
 
 void StartAgent()
 {
+    // One agent per session: a running one (left running by a bounded
+    // close) would only show its About box for a second.
+    if (FindWindowA(SZ_AGENT_CLASS, NULL))
+        return;
     char windows[PATH_SIZE];
     if (FolderWithSuffix(GetWindowsDirectoryA, windows, sizeof windows, ""))
         SetCurrentDirectoryA(windows);

@@ -27,5 +27,7 @@
 #define IDS_BAD_DESTINATION     7
 #define IDS_SETUP_COMPLETE      9
 #define IDS_RESTART_PROMPT      10
+#define IDS_SETUP_INCOMPLETE    11
+#define IDS_RESTART_FIRST       12
 
 #endif

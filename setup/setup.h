@@ -11,6 +11,12 @@
 
 inline constexpr char SZ_SETUP_CAPTION[] = "Tandrel Setup";
 
+// "No action was taken as a system reboot is required." (winerror.h of
+// later SDKs)
+#ifndef ERROR_FAIL_NOACTION_REBOOT
+#define ERROR_FAIL_NOACTION_REBOOT 350
+#endif
+
 #define IDT_START_SETUP   100
 #define WM_START_SETUP    (WM_USER + 100)
 
@@ -24,6 +30,10 @@ extern DWORD g_neededKB;
 extern DWORD g_copiedKB;
 extern HWND g_setupDialog;
 extern int g_exitCode;
+// A file in use waits beside its target for the next restart.
+extern int g_restartDue;
+// How many running agents this setup ended before its first copy.
+extern int g_agentsClosed;
 
 // setupmain.cpp
 int RegisterSetupClass(HINSTANCE instance);
@@ -34,6 +44,13 @@ unsigned long FreeKBOfDestination();
 bool IsNtVersion5();
 // The exit code: 0 installed, or what kept the installation from being whole.
 int RunSilentSetup(const char* folder, int folderFits);
+// Before the first copy, after the checks of the folders and the space: 0,
+// or the code that refuses the installation with nothing changed. The
+// running agents are ended, within a bound when silent.
+int BeginInstall(int silent);
+// The agent runs again wherever setup ended one, and is started where it
+// ran after the first install too; not where a restart was started.
+void StartAgentAgain();
 // Copy, uninstaller and driver file: the install steps before the progress
 // bar is set to 100 in the dialog. Each step runs whatever the one before
 // did; 1 only when all of them did their part.
@@ -54,6 +71,12 @@ void AdvanceProgress(DWORD kb);
 
 // register.cpp
 int CopyTwice(const char* from, const char* to);
+// Copies from onto to: 1, or 2 when to is in use and the copy waits beside
+// it for the restart to move it into place; 0 when neither could be done.
+int InstallFile(const char* from, const char* to);
+// Whether a removal left the driver service to be deleted at the next
+// restart (the driver was loaded), together with anything registered now.
+int ServiceMarkedForDeletion();
 int CopyUninstaller();
 int CopyDriverFile();
 int RegisterComponents();
@@ -65,11 +88,14 @@ int QuotedPath(char* buf, unsigned cap, const char* folder, const char* name);
 
 // installrecord.cpp
 int RecordInstalled(const char* value, const char* name);
-void StartRecord();
+// Opens this install's groups in the record; 0 when the record is full.
+int StartRecord();
 void StartAgent();
 
 // shortcuts.cpp
 int CreateShortcuts();
+// The installing user's Start-menu folder of the package, with its closing backslash.
+int LinksFolder(char* folder, unsigned cap);
 HRESULT CreateShellLink(const char* target, const char* link, const char* description);
 
 // syslib.cpp

@@ -60,28 +60,35 @@ static INT_PTR OkSequence(HWND dlg)
     TextCopy(g_destText, sizeof g_destText, g_destDir);
     EnableWindow(GetDlgItem(dlg, IDC_CANCEL), FALSE);
     EnableWindow(GetDlgItem(dlg, IDC_OK), FALSE);
+    g_exitCode = BeginInstall(0);
+    if (g_exitCode) {
+        StringBox(g_instance, g_exitCode == ERROR_FAIL_NOACTION_REBOOT ? IDS_RESTART_FIRST : IDS_SETUP_INCOMPLETE,
+                  TEXT_SIZE, dlg, SZ_SETUP_CAPTION, MB_ICONEXCLAMATION);
+        DestroyWindow(dlg);
+        return FALSE;
+    }
     int whole = InstallFiles();
     SendMessageA(GetDlgItem(g_setupDialog, IDC_PROGRESS), PBM_SETPOS, 100, 0);
     whole &= InstallRegistration();
     ShowWindow(dlg, SW_HIDE);
-    g_exitCode = whole ? 0 : ERROR_INSTALL_FAILURE;
-    if (IsNtVersion5()) {
+    if (!whole) {
+        g_exitCode = ERROR_INSTALL_FAILURE;
+        StringBox(g_instance, IDS_SETUP_INCOMPLETE, TEXT_SIZE, dlg, SZ_SETUP_CAPTION, MB_ICONEXCLAMATION);
+    } else if (IsNtVersion5() || g_restartDue) {
+        g_exitCode = ERROR_SUCCESS_REBOOT_REQUIRED;
         // No owner and topmost: the dialog is hidden by now.
         if (StringBox(g_instance, IDS_RESTART_PROMPT, TEXT_SIZE, NULL, SZ_SETUP_CAPTION,
-                      MB_YESNO | MB_ICONQUESTION | MB_TOPMOST) == IDYES) {
-            if (RestartWindows() && whole)
-                g_exitCode = ERROR_SUCCESS_REBOOT_INITIATED;
-            else if (whole)
-                g_exitCode = ERROR_SUCCESS_REBOOT_REQUIRED;
+                      MB_YESNO | MB_ICONQUESTION | MB_TOPMOST) == IDYES &&
+            RestartWindows()) {
+            g_exitCode = ERROR_SUCCESS_REBOOT_INITIATED;
             DestroyWindow(dlg);
             return TRUE;
         }
-        if (whole)
-            g_exitCode = ERROR_SUCCESS_REBOOT_REQUIRED;
     } else {
+        g_exitCode = 0;
         StringBox(g_instance, IDS_SETUP_COMPLETE, TEXT_SIZE, dlg, SZ_SETUP_CAPTION, MB_ICONINFORMATION);
-        StartAgent();
     }
+    StartAgentAgain();
     DestroyWindow(dlg);
     return FALSE;
 }

@@ -1,6 +1,7 @@
 // Entry and hidden main window of setup: help, silent or dialog mode.
 #include "setup.h"
 #include <shellapi.h>
+#include "agentclose.h"
 #include "cmdline.h"
 #include "footprint.h"
 #include "installpaths.h"
@@ -22,6 +23,8 @@ HWND g_setupDialog;
 // What the process reports to whoever started it, in the codes deployment
 // tools know from Windows Installer.
 int g_exitCode;
+int g_restartDue;
+int g_agentsClosed;
 
 #define ROOT_SIZE 80
 
@@ -58,6 +61,27 @@ int InstallRegistration()
     return whole;
 }
 
+int BeginInstall(int silent)
+{
+    // A removal whose driver was loaded deletes the service at the restart,
+    // with whatever is registered now: the keys would be dead after it.
+    if (ServiceMarkedForDeletion())
+        return ERROR_FAIL_NOACTION_REBOOT;
+    if (!StartRecord())
+        return ERROR_INSTALL_FAILURE;
+    // A running agent holds its own file, and an old one would keep running.
+    CloseAgents(silent ? AGENT_CLOSE_BOUND_MS : 0, &g_agentsClosed);
+    return 0;
+}
+
+void StartAgentAgain()
+{
+    // Version 5 of the NT family starts the driver at its restart, but one
+    // that ran an agent already has the driver loaded.
+    if (g_agentsClosed || !IsNtVersion5())
+        StartAgent();
+}
+
 int RunSilentSetup(const char* folder, int folderFits)
 {
     // Nothing is installed, and nothing is shown, from a folder that is not
@@ -73,13 +97,41 @@ int RunSilentSetup(const char* folder, int folderFits)
     ComputeNeededSize();
     if (free < g_neededKB || free == 0)
         return ERROR_DISK_FULL;
+    int refused = BeginInstall(1);
+    if (refused)
+        return refused;
     int whole = InstallFiles();
     whole &= InstallRegistration();
-    // Silent mode asks no restart question: the code tells that one is due.
-    if (IsNtVersion5())
-        return whole ? ERROR_SUCCESS_REBOOT_REQUIRED : ERROR_INSTALL_FAILURE;
-    StartAgent();
-    return whole ? 0 : ERROR_INSTALL_FAILURE;
+    // Silent mode starts no restart: the code tells that one is due.
+    StartAgentAgain();
+    if (!whole)
+        return ERROR_INSTALL_FAILURE;
+    return IsNtVersion5() || g_restartDue ? ERROR_SUCCESS_REBOOT_REQUIRED : 0;
+}
+
+// Held until setup ends: a second setup finds it, brings the first one's
+// dialog to the front and changes nothing.
+static HANDLE g_setupLock;
+
+static int TakeSetupLock(HWND self)
+{
+    for (int i = 0; !g_setupLock && i < 2; i++) {
+        SetLastError(0);
+        g_setupLock = CreateMutexA(NULL, FALSE, i ? SZ_SETUP_LOCK_LOCAL : SZ_SETUP_LOCK);
+        if (g_setupLock && GetLastError() == ERROR_ALREADY_EXISTS) {
+            CloseHandle(g_setupLock);
+            g_setupLock = NULL;
+            break;
+        }
+    }
+    if (g_setupLock)
+        return 1;
+    for (HWND first = NULL; (first = FindWindowExA(NULL, first, SZ_SETUP_CLASS, NULL)) != NULL;) {
+        HWND dialog = GetLastActivePopup(first);
+        if (first != self && dialog != first && IsWindowVisible(dialog))
+            SetForegroundWindow(dialog);
+    }
+    return 0;
 }
 
 static LRESULT SelectMode(HWND hwnd, const char* cmdline)
@@ -91,6 +143,11 @@ static LRESULT SelectMode(HWND hwnd, const char* cmdline)
         // folder at all is no folder of setup's own either.
         if (ModuleFolder(g_instance, page, sizeof page) && page[0] && TextAppend(page, sizeof page, SZ_SRC_HELP))
             ShellExecuteA(NULL, "open", page, NULL, NULL, SW_SHOWNORMAL);
+        DestroyWindow(hwnd);
+        return 1;
+    }
+    if (!TakeSetupLock(hwnd)) {
+        g_exitCode = ERROR_INSTALL_ALREADY_RUNNING;
         DestroyWindow(hwnd);
         return 1;
     }

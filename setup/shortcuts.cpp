@@ -48,6 +48,13 @@ HRESULT CreateShellLink(const char* target, const char* link, const char* descri
     return hr;
 }
 
+int LinksFolder(char* folder, unsigned cap)
+{
+    TextZero(folder, cap);
+    return ReadProgramsFolder(folder, cap) && TextAppendChar(folder, cap, '\\') &&
+           TextAppend(folder, cap, SZ_MENU_FOLDER) && TextAppendChar(folder, cap, '\\');
+}
+
 int CreateShortcuts()
 {
     static const char* const names[LINK_COUNT] = { SZ_LINK_ABOUT, SZ_LINK_HELP, SZ_LINK_UNINSTALL };
@@ -59,13 +66,13 @@ int CreateShortcuts()
         TextCopy(g_descriptions[i], DESC_SLOT, descriptions[i]);
     }
     char folder[MENU_PATH_SIZE];
-    TextZero(folder, sizeof folder);
-    if (!ReadProgramsFolder(folder, sizeof folder) || !TextAppendChar(folder, sizeof folder, '\\') ||
-        !TextAppend(folder, sizeof folder, SZ_MENU_FOLDER))
+    if (!LinksFolder(folder, sizeof folder))
         return 0;
+    // The folder itself is made without its closing backslash.
+    unsigned n = TextLength(folder);
+    folder[n - 1] = 0;
     CreateDirectoryA(folder, NULL);
-    if (!TextAppendChar(folder, sizeof folder, '\\'))
-        return 0;
+    folder[n - 1] = '\\';
     // A target that does not fit its slot leaves the slot empty, and that link out.
     TextZero(g_targets[0], TARGET_SLOT);
     TextZero(g_targets[1], TARGET_SLOT);

@@ -166,14 +166,27 @@ def bench(dist, prefix):
     words = out.split()
     figures["key latency, 20 presses: median ms"] = int(words[1])
     figures["key latency, 20 presses: worst ms"] = int(words[4])
+    t0 = time.time()
+    code, _ = launch(prefix, '"%s" -s -dC:\\Bench\\Tandrel' % wine_path(os.path.join(pkg, "setup.exe")))
+    figures["silent install again over the running agent, ms"] = (time.time() - t0) * 1000
+    check(code == 0, "setup again over the running agent exited 0")
+    wait_for(lambda: agent_pid(prefix), 20, "the agent setup started again")
     with_agent = uninstall(prefix, REMOVED_RESTART)
     launch(prefix, '"%s" -s -dC:\\Bench\\Tandrel' % wine_path(os.path.join(pkg, "setup.exe")))
     wait_for(lambda: agent_pid(prefix), 20, "the agent")
     ui(prefix, "send", "ZNVACPI10", "2", "0", "0")          # WM_DESTROY: no agent for the second run
     ui(prefix, "nowindow", "ZNVACPI10", "5")
     without = uninstall(prefix, REMOVED_RESTART)
+    launch(prefix, '"%s" -s -dC:\\Bench\\Tandrel' % wine_path(os.path.join(pkg, "setup.exe")))
+    wait_for(lambda: agent_pid(prefix), 20, "the agent")
+    ui(prefix, "send", "ZNVACPI10", "2", "0", "0")
+    ui(prefix, "nowindow", "ZNVACPI10", "5")
+    held = hold(prefix, "C:\\Bench\\Tandrel\\vorel12.htm")
+    in_use = uninstall(prefix, REMOVED_RESTART)
+    held.kill()
     figures["uninstall with the agent running, ms"] = with_agent * 1000
     figures["uninstall without the agent, ms"] = without * 1000
+    figures["uninstall without the agent, a file in use, ms"] = in_use * 1000
     for k, v in figures.items():
         print("BENCH %s: %.0f" % (k, v))
     out = os.path.join(os.path.dirname(work_dir()), "bench-%d.json" % harness.BITS)

@@ -3,15 +3,29 @@
 #include "uninstall.h"
 #include "folders.h"
 #include "footprint.h"
+#include "platform.h"
 #include "record.h"
 #include "registry.h"
+#include "restartfile.h"
 #include "runfolder.h"
 #include "text.h"
 
 #define FILE_PATH_SIZE   256
 #define MFG_OFFERED      80
 
+// What is left for the restart, and what stays for good.
+int g_restartDue;
+int g_kept;
+
 static const char* const VOREL12_FILES[8] = { "tandrel.htm", "vorel12s.dll", "vorel12a.exe" };
+
+// Notes what a deletion left: 0 stays for good, 2 goes at the restart.
+static int Settle(int result)
+{
+    g_kept |= result == 0;
+    g_restartDue |= result == 2;
+    return result;
+}
 
 // The attributes of the item itself, asked without a closing backslash,
 // which would name what a link leads to.
@@ -29,36 +43,74 @@ static DWORD ItemAttributes(const char* path)
 // The full path from the folder argument as given: a folder ending in a
 // backslash gives two in a row, which the file functions accept. A link's
 // target is not the package's, nor is a folder setup never copies: neither
-// is touched, not even its attributes.
-static void DeleteOneFile(const char* folder, const char* name)
+// is touched, not even its attributes. 2 when the restart deletes the file.
+static int DeleteOneFile(const char* folder, const char* name)
 {
     char path[FILE_PATH_SIZE];
     if (!TextCopy(path, sizeof path, folder) || !TextAppend(path, sizeof path, "\\") ||
         !TextAppend(path, sizeof path, name))
-        return;
+        return 1;
     DWORD attributes = ItemAttributes(path);
     if (attributes == INVALID_FILE_ATTRIBUTES ||
         (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
-        return;
+        return 1;
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(path);
-    DeleteFileA(path);
-    DeleteFileA(path);
+    return Settle(DeleteOrSchedule(path, 3));
 }
 
-void ClearFolder(const char* folder, const char* record)
+// The folder's full path into out, when clearing it can only reach the
+// package's own files. Every comparison is made on the resolved path, so
+// that slashes, doubled backslashes, "." and ".." parts cannot hide a folder.
+// A folder that is a link leads elsewhere: nothing there is the package's.
+static int ResolveFolderToClear(const char* folder, char* out, DWORD cap)
 {
-    // A folder that is a link leads elsewhere: nothing there is the package's.
-    DWORD attributes = ItemAttributes(folder);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    char windows[TEXT_PATH_SIZE];
+    char system[TEXT_PATH_SIZE];
+    LPSTR name;
+    DWORD n = GetFullPathNameA(folder, cap, out, &name);
+    if (!(n > 0 && n < cap && FolderWithSuffix(GetWindowsDirectoryA, windows, sizeof windows, "") &&
+          FolderWithSuffix(GetSystemDirectoryA, system, sizeof system, "") &&
+          IsFolderSafeToClear(folder, out, windows, system)))
+        return 0;
+    DWORD attributes = ItemAttributes(out);
+    return attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Only an empty folder goes: whatever else is in it stays, and the folder
+// with it. On the NT family one whose files the restart deletes is deleted
+// after them, when it is empty then.
+static void EndGroup(const char* folder, int scheduled)
+{
+    if (!folder[0] || RemoveDirectoryA(folder) || !scheduled || !IsNtPlatform())
         return;
-    char name[FILE_PATH_SIZE];
-    while (TakeRecordedName(&record, name, sizeof name))
-        if (name[0])
-            DeleteOneFile(folder, name);
-    // Only an empty folder goes: whatever else is in it stays, and the folder with it.
-    RemoveDirectoryA(folder);
+    char bare[TEXT_PATH_SIZE];
+    unsigned n = TextLength(folder);
+    if (TextCopy(bare, sizeof bare, folder) && n > 3 && TextEndsWithBackslash(bare))
+        bare[n - 1] = 0;
+    ScheduleDelete(bare);
+}
+
+void ClearRecorded(const char* record, const char* older)
+{
+    char folder[TEXT_PATH_SIZE];
+    char entry[FILE_PATH_SIZE];
+    int scheduled = 0;
+    if (!older[0] || !ResolveFolderToClear(older, folder, sizeof folder))
+        folder[0] = 0;
+    for (int kind; (kind = TakeRecordedName(&record, entry, sizeof entry)) != 0;) {
+        if (kind == RECORD_NAME) {
+            if (entry[0] && folder[0])
+                scheduled |= DeleteOneFile(folder, entry) == 2;
+            continue;
+        }
+        // A folder that does not pass takes the names of its group with it.
+        EndGroup(folder, scheduled);
+        scheduled = 0;
+        if (!entry[0] || !ResolveFolderToClear(entry, folder, sizeof folder))
+            folder[0] = 0;
+    }
+    EndGroup(folder, scheduled);
 }
 
 // The names setup recorded in value, or the package's own where an install
@@ -69,69 +121,59 @@ static void ReadRecord(const char* value, const char* package, char* record)
         TextCopy(record, RECORD_SIZE, package);
 }
 
-// The folder's full path into out, when clearing it can only reach the
-// package's own files. Every comparison is made on the resolved path, so
-// that slashes, doubled backslashes, "." and ".." parts cannot hide a folder.
-static int ResolveFolderToClear(const char* folder, char* out, DWORD cap)
-{
-    char windows[TEXT_PATH_SIZE];
-    char system[TEXT_PATH_SIZE];
-    LPSTR name;
-    DWORD n = GetFullPathNameA(folder, cap, out, &name);
-    return n > 0 && n < cap && FolderWithSuffix(GetWindowsDirectoryA, windows, sizeof windows, "") &&
-           FolderWithSuffix(GetSystemDirectoryA, system, sizeof system, "") &&
-           IsFolderSafeToClear(folder, out, windows, system);
-}
-
 void ClearDestinationFolder()
 {
     char value[RUN_VALUE_SIZE];
-    int read = ReadKeyValue(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE, value, sizeof value);
-    // The resolved folder replaces the value, which is not needed again. An
+    // An older install's names are in the folder the Run value names. An
     // install with -dC:\ points the value at a root, which is refused.
     char folder[RUN_VALUE_SIZE];
     char record[RECORD_SIZE];
-    if (read && FolderFromRunValue(value, folder, sizeof folder) && ResolveFolderToClear(folder, value, sizeof value)) {
-        ReadRecord(SZ_RECORD_FILES, SZ_PACKAGE_FILES, record);
-        ClearFolder(value, record);
-    }
+    if (!ReadKeyValue(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE, value, sizeof value))
+        value[0] = 0;
+    FolderFromRunValue(value, folder, sizeof folder);
+    ReadRecord(SZ_RECORD_FILES, SZ_PACKAGE_FILES, record);
+    ClearRecorded(record, folder);
 }
 
 void ClearStartMenuFolder()
 {
+    // An older install's links are in the removing user's Start menu.
     char path[TEXT_PATH_SIZE];
-    char resolved[TEXT_PATH_SIZE];
     char record[RECORD_SIZE];
     TextZero(path, sizeof path);
-    if (ReadProgramsFolder(path, sizeof path) && TextAppend(path, sizeof path, "\\") &&
-        TextAppend(path, sizeof path, SZ_MENU_FOLDER) && ResolveFolderToClear(path, resolved, sizeof resolved)) {
-        ReadRecord(SZ_RECORD_LINKS, SZ_PACKAGE_LINKS, record);
-        ClearFolder(resolved, record);
-    }
+    if (!ReadProgramsFolder(path, sizeof path) || !TextAppend(path, sizeof path, "\\") ||
+        !TextAppend(path, sizeof path, SZ_MENU_FOLDER))
+        path[0] = 0;
+    ReadRecord(SZ_RECORD_LINKS, SZ_PACKAGE_LINKS, record);
+    ClearRecorded(record, path);
 }
 
 void DeleteRegistryEntries()
 {
     HKEY key;
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, &key) == ERROR_SUCCESS) {
+    // A file that stays for good keeps what lets a later removal find it.
+    if (!g_kept && RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, &key) == ERROR_SUCCESS) {
         RegDeleteValueA(key, SZ_RUN_VALUE);
         RegCloseKey(key);
     }
     // The platform's own semantics: NT keeps a key that still has subkeys.
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY);
+    if (!g_kept)
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY);
     RegDeleteKeyA(HKEY_CLASSES_ROOT, SZ_CLSID_KEY);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, SZ_PROPSHEET_KEY);
 }
 
-void DeleteDriverFile(DWORD platform)
+// The file of a loaded driver is held until the restart; so is the
+// uninstaller's own, and the new copies that setup left beside either. The
+// 9x family has no driver file of the package's.
+void DeleteSystemFiles(DWORD platform)
 {
+    static const char* const names[3] = { SZ_PENDING_UNINSTALLER, SZ_DRIVER_UNDER_SYSDIR, SZ_PENDING_DRIVER };
     char path[TEXT_PATH_SIZE];
-    if (!FolderWithSuffix(GetSystemDirectoryA, path, sizeof path, "") || platform != VER_PLATFORM_WIN32_NT)
-        return;
-    if (!TextAppend(path, sizeof path, "\\") || !TextAppend(path, sizeof path, SZ_DRIVER_UNDER_SYSDIR))
-        return;
-    DeleteFileA(path);
-    DeleteFileA(path);
+    for (int i = 0; i < (platform == VER_PLATFORM_WIN32_NT ? 3 : 1); i++)
+        if (FolderWithSuffix(GetSystemDirectoryA, path, sizeof path, "") && TextAppend(path, sizeof path, "\\") &&
+            TextAppend(path, sizeof path, names[i]))
+            Settle(DeleteOrSchedule(path, 2));
 }
 
 void DeleteVorel12Folder()

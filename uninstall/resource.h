@@ -6,5 +6,6 @@
 #define IDS_CONFIRM         1
 #define IDS_DONE_9X         2
 #define IDS_DONE_NT         3
+#define IDS_NOT_REMOVED     4
 
 #endif

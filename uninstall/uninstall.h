@@ -5,22 +5,17 @@
 
 #define TEXT_PATH_SIZE   180
 #define RUN_VALUE_SIZE   100
-// Closing the agent: it is asked every AGENT_PROBE_MS whether it still
-// answers, and left once it has not answered for AGENT_SILENT_MS (the time
-// after which Windows itself calls a window hung).
-#define AGENT_PROBE_MS   500
-#define AGENT_SILENT_MS  5000
-#define AGENT_PAUSE_MS   1000
 
 extern HINSTANCE g_instance;
+// Set by the removal: something is left for the next restart; a file of
+// the package stays for good.
+extern int g_restartDue;
+extern int g_kept;
 
 // uninstallmain.cpp
 int RegisterUninstallClass(HINSTANCE instance);
 HWND CreateUninstallWindow(HINSTANCE instance);
 LRESULT CALLBACK UninstallWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-
-// closeagent.cpp
-void CloseAgent();
 
 // servicermv.cpp
 int RemoveDriverService();
@@ -28,13 +23,15 @@ int IsDriverActive(SC_HANDLE manager);
 int DeleteDriverService(SC_HANDLE manager);
 
 // removal.cpp
-// Deletes the names of the record ('*'-separated) from the folder, then the
-// folder if that left it empty; nothing in a folder that is a link.
-void ClearFolder(const char* folder, const char* record);
+// Deletes the names of each group of the record from its folder, then the
+// folder if that left it empty; names before the first group are older's.
+// A file in use is left to the restart. Nothing in a folder that is a link
+// or that the folder guard refuses.
+void ClearRecorded(const char* record, const char* older);
 void ClearDestinationFolder();
 void ClearStartMenuFolder();
 void DeleteRegistryEntries();
-void DeleteDriverFile(DWORD platform);
+void DeleteSystemFiles(DWORD platform);
 void DeleteVorel12Folder();
 void ScanEnumeratorKeys();
 

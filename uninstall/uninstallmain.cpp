@@ -1,6 +1,7 @@
 // Entry of the uninstaller: one question, then the fixed removal sequence
 // inside the hidden window's creation, then one final message.
 #include "uninstall.h"
+#include "agentclose.h"
 #include "cmdtail.h"
 #include "footprint.h"
 #include "window.h"
@@ -30,21 +31,29 @@ static LRESULT RemovalSequence(HWND hwnd)
         DestroyWindow(hwnd);
         return 1;
     }
-    CloseAgent();
+    // An unattended run waits on no one: an agent still running after the
+    // bound keeps its files, which the restart then deletes.
+    g_restartDue = !CloseAgents(g_silent ? AGENT_CLOSE_BOUND_MS : 0, NULL);
     ClearDestinationFolder();
     ClearStartMenuFolder();
     DeleteRegistryEntries();
     RemoveDriverService();
-    DeleteDriverFile(v.dwPlatformId);
+    DeleteSystemFiles(v.dwPlatformId);
     RegFlushKey(HKEY_LOCAL_MACHINE);
     DeleteVorel12Folder();
     ScanEnumeratorKeys();
     // The NT family's driver stays loaded until the next restart.
-    int nt = IsNtPlatform();
-    g_exitCode = nt ? ERROR_SUCCESS_REBOOT_REQUIRED : 0;
+    UINT done = IDS_DONE_9X;
+    g_exitCode = 0;
+    if (g_kept) {
+        done = IDS_NOT_REMOVED;
+        g_exitCode = ERROR_INSTALL_FAILURE;
+    } else if (IsNtPlatform() || g_restartDue) {
+        done = IDS_DONE_NT;
+        g_exitCode = ERROR_SUCCESS_REBOOT_REQUIRED;
+    }
     if (!g_silent)
-        StringBox(g_instance, nt ? IDS_DONE_NT : IDS_DONE_9X, TEXT_PATH_SIZE, NULL, SZ_CAPTION,
-                  MB_OK | MB_SETFOREGROUND | MB_TOPMOST);
+        StringBox(g_instance, done, TEXT_PATH_SIZE, NULL, SZ_CAPTION, MB_OK | MB_SETFOREGROUND | MB_TOPMOST);
     DestroyWindow(hwnd);
     return 0;
 }

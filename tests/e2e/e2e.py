@@ -37,7 +37,8 @@ def main(tours=None):
         raise
     finally:
         prefix.close()
-        shutil.rmtree(os.path.join(harness.work_dir(), "e2e-package"), ignore_errors=True)
+        for pkg in ("e2e-package", "e2e-package-v2"):
+            shutil.rmtree(os.path.join(harness.work_dir(), pkg), ignore_errors=True)
 
 
 if __name__ == "__main__":

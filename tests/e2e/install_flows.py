@@ -140,3 +140,64 @@ def setup_loads_no_dll_planted_beside_it(dist, prefix):
     # The marker takes the module's name as the loader spelled it.
     ran = [f for f in os.listdir(pkg) if f.lower().endswith(".ran")]
     check(not ran, "no planted DLL ran (%s)" % ", ".join(ran))
+
+
+APPS = "C:\\Apps\\Tandrel\\"
+DRIVER = "C:\\windows\\system32\\drivers\\vorel12s.sys"
+
+
+@scenario
+def setup_again_on_a_live_machine(dist, prefix):
+    # Version 1 runs: its agent, and the driver that the agent loaded.
+    start_agent_from_setup(dist, prefix, None)
+    first = agent_pid(prefix)
+    v2 = next_version(dist)
+    silent_install(v2, prefix, APPS, expect=INSTALLED)
+    for winpath, rel in ((APPS + "vorel12a.exe", "Files/vorel12a.exe"), (APPS + "vorel12.htm", "Files/vorel12.htm"),
+                         (UNINSTALLER, "Uninst/vorel12u.exe")):
+        check(same_file(prefix, winpath, os.path.join(v2, rel)), "the next version's %s is in place" % winpath)
+    wait_for(lambda: agent_pid(prefix) not in (0, first), 20, "a new agent")
+    check(ui(prefix, "window", "#32770", "2", "Tandrel")[0] != 0, "and no About box came up")
+    # A changed driver cannot replace the loaded one: it waits for the restart.
+    v3 = next_version(dist, driver=True)
+    silent_install(v3, prefix, APPS, expect=RESTART_NEEDED)
+    driver = os.path.join(v3, "Kernel", "vorel12s.sys")
+    check(not same_file(prefix, DRIVER, driver), "the loaded driver's file stays until the restart")
+    restart(prefix)
+    check(same_file(prefix, DRIVER, driver), "after the restart the new driver file is in place")
+    check(not os.path.exists(prefix.unix(DRIVER + ".new")), "and nothing waits beside it")
+    # Removed while the driver is loaded (the logon started the agent), then
+    # installed again before the restart: the service goes at the restart.
+    wait_for(lambda: agent_pid(prefix), 20, "the agent that the logon starts")
+    silent_uninstall(prefix, nt=True)
+    code, _ = launch(prefix, '"%s" -s -d%s' % (wine_path(os.path.join(v3, "setup.exe")), APPS))
+    check(code == RESTART_FIRST, "setup -s refuses with %d until the restart" % code)
+    setup = launch(prefix, '"%s"' % wine_path(os.path.join(v3, "setup.exe")), wait=False)
+    check(ui(prefix, "window", "#32770", "20", SETUP_TITLE)[0] == 0, "the setup dialog opens")
+    ui(prefix, "click", SETUP_TITLE, "1001")
+    code, out = ui(prefix, "box", "Tandrel Setup", "Tandrel was removed, and the removal is completed when you restart "
+                   "your computer. Please restart your computer, then run setup again.", "IDOK", "30")
+    check(code == 0, "the dialog says that the restart comes first (%s)" % out)
+    check(setup.wait(timeout=30) == RESTART_FIRST, "and setup exits %d" % RESTART_FIRST)
+    check(not os.path.exists(prefix.unix(APPS.rstrip("\\"))) and reg_value(prefix, RUN_KEY, "VOREL12") is None,
+          "nothing was installed")
+    restart(prefix)
+    silent_install(v3, prefix, APPS, expect=INSTALLED)
+    check_footprint(prefix, APPS, nt=True)
+
+
+@scenario
+def two_setups_at_once_install_once(dist, prefix):
+    prefix.set_version("win2k")
+    setup = wine_path(os.path.join(test_package(dist), "setup.exe"))
+    _, out = launch(prefix, '"%s" -s -d%s' % (setup, APPS), env={"E2E_TWICE": "1"})
+    codes = sorted(int(line.split()[-1]) for line in out.splitlines() if line.startswith("copy "))
+    check(codes == sorted([RESTART_NEEDED, ALREADY_RUNNING]), "one installs, the other exits %d: %s" % (ALREADY_RUNNING, codes))
+    check_footprint(prefix, APPS, nt=True)
+    first = launch(prefix, '"%s"' % setup, wait=False)
+    check(ui(prefix, "window", "#32770", "20", SETUP_TITLE)[0] == 0, "the setup dialog opens")
+    code, _ = launch(prefix, '"%s" -s -dC:\\Other' % setup)
+    check(code == ALREADY_RUNNING and not os.path.exists(prefix.unix("C:\\Other")),
+          "a second setup beside the dialog exits %d and installs nothing" % code)
+    ui(prefix, "click", SETUP_TITLE, "1015")
+    check(first.wait(timeout=30) == CANCELLED, "the first setup is still the user's to cancel")

@@ -71,6 +71,27 @@ def win98_agent_loads_the_vxd_and_acts_on_its_keys(dist, prefix):
     check(3.5 <= took <= 6.0, "a resume sends 108 %.1f s later" % took)
     ui(prefix, "send", VXD_WINDOW, "273", "1126", "0")
     check(requests(prefix, "vorel12")[-1] == "104", "command 1126 sends request 104")
+    # Setup again over the running agent, with the help page open elsewhere:
+    # the agent ends (106 and the unload) and a new one registers; the page
+    # waits in WININIT.INI for the restart.
+    first = agent_pid(prefix)
+    v2 = next_version(dist, vxd=True)
+    held = hold(prefix, DEST + "vorel12.htm")
+    silent_install(v2, prefix, DEST, expect=RESTART_NEEDED)
+    wait_for(lambda: agent_pid(prefix) not in (0, first), 20, "a new agent")
+    sent = codes(prefix, "vorel12")
+    last = len(sent) - 1 - sent[::-1].index("100")
+    check(sent.count("100") == 2 and "106" in sent[:last], "the old agent stopped, then the new one registered: %s" % sent)
+    check(ui(prefix, "window", "#32770", "2", "Tandrel")[0] != 0, "no About box came up")
+    check(same_file(prefix, DEST + "vorel12a.exe", os.path.join(v2, "Files", "vorel12a.exe")), "the new agent is in place")
+    wininit = open(prefix.unix("C:\\windows\\wininit.ini"), "rb").read().decode("latin-1")
+    print("WININIT.INI:", wininit.replace("\r\n", " | "))
+    check("[rename]" in wininit.lower() and wininit.count("=") == 1, "the page waits in [rename]")
+    held.kill()
+    held.wait()
+    restart(prefix)
+    check(same_file(prefix, DEST + "vorel12.htm", os.path.join(v2, "Files", "vorel12.htm")),
+          "after the restart the new help page is in place")
 
 
 @scenario
@@ -128,3 +149,22 @@ def win98_power_off_answered_yes_ends_the_session(dist, prefix):
     print("ok: every Wine process of the prefix is gone")
     # The order against the shutdown itself is pinned in the wine tier.
     check(requests(prefix, "vorel12")[-1] == "107", "107 was the last request, and the session ended")
+
+
+@scenario
+def win98_silent_removal_leaves_a_refusing_agent_to_the_restart(dist, prefix):
+    install_on_win98(dist, prefix, env={"E2E_VXDLDR_REFUSE": "1"})
+    t0 = time.time()
+    un = launch(prefix, '"%s" -s' % UNINSTALLER, wait=False)
+    check(ui(prefix, "window", "#32770", "20", "Ossivane")[0] == 0, "the refused unload shows an Ossivane box")
+    code = un.wait(timeout=60)
+    took = time.time() - t0
+    check(code == RESTART_NEEDED and took < 10 + 8, "vorel12u -s exited %d after %.1f s, the box still open" % (code, took))
+    wininit = open(prefix.unix("C:\\windows\\wininit.ini"), "rb").read().decode("latin-1").lower()
+    print("WININIT.INI:", wininit.replace("\r\n", " | "))
+    check(wininit.count("nul=") == 2, "the agent and its VxD are left to the restart")
+    check(reg_value(prefix, RUN_KEY, "VOREL12") is None and reg_value(prefix, UNINSTALL_KEY, "DisplayName") is None,
+          "the Run value and the Uninstall entry are gone")
+    restart(prefix)
+    left = os.listdir(prefix.unix(DEST.rstrip("\\")))
+    check(left == [], "after the restart no file of the package is left (%s); WININIT.INI deletes no folder" % left)

@@ -1,6 +1,7 @@
 """Removal: the uninstaller leaves the machine as it was before the installation."""
 import os
 import tempfile
+import time
 
 from harness import *
 
@@ -134,3 +135,59 @@ def double_byte_folder_installs_and_goes_whole(dist, prefix):
     check_footprint(prefix, dest, nt=True)
     silent_uninstall(prefix, nt=True)
     check_footprint_gone(prefix, dest)
+
+
+def package_files_in(prefix, folder):
+    return sorted(f for f in os.listdir(prefix.unix(folder.rstrip("\\"))) if f.startswith("vorel12"))
+
+
+@scenario
+def nt40_removal_on_a_live_machine(dist, prefix):
+    # Installed twice, the second time into another folder; the agent runs
+    # and has loaded the driver.
+    pkg = test_package(dist)
+    write(prefix, "C:\\A\\notes.txt")
+    silent_install(pkg, prefix, "C:\\A\\", "nt40")
+    wait_for(lambda: agent_pid(prefix) and "0x00220000" in driver_log(prefix), 20, "the agent's register request")
+    silent_install(pkg, prefix, TOOLS, "nt40")
+    write(prefix, MENU + "\\mine.txt")
+    # Another administrator removes it: another Start menu.
+    prefix.run(["reg", "add", "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                "/v", "Programs", "/d", "C:\\Other\\Programs", "/f"])
+    held = hold(prefix, TOOLS + "vorel12.htm")
+    t0 = time.time()
+    silent_uninstall(prefix, nt=True)
+    print("removal with a file in use took %.1f s" % (time.time() - t0))
+    check(os.listdir(prefix.unix("C:\\A")) == ["notes.txt"], "the first folder keeps only the user's file")
+    check(os.listdir(prefix.unix(MENU)) == ["mine.txt"], "the installing user's links are gone")
+    check(package_files_in(prefix, TOOLS) == ["vorel12.htm"], "only the held file waits in the second folder")
+    pending = reg_value(prefix, PENDING_KEY, "PendingFileRenameOperations") or ""
+    print("pending:", pending)
+    for name in ("vorel12.htm", "Tools", "vorel12s.sys"):
+        check(name.lower() in pending.lower(), "%s is left to the restart" % name)
+    check(reg_value(prefix, UNINSTALL_KEY, "DisplayName") is None, "the Uninstall entry is gone")
+    held.kill()
+    held.wait()
+    restart(prefix)
+    check(not os.path.exists(prefix.unix(TOOLS.rstrip("\\"))), "after the restart the folder is gone")
+    check(not os.path.exists(prefix.unix("C:\\windows\\system32\\drivers\\vorel12s.sys")), "and the driver file")
+    check(os.listdir(prefix.unix("C:\\A")) == ["notes.txt"] and os.listdir(prefix.unix(MENU)) == ["mine.txt"],
+          "the user's files stay")
+    check(agent_pid(prefix) == 0, "no agent starts at the logon")
+
+
+@scenario
+def two_agents_started_together_one_runs(dist, prefix):
+    silent_install(test_package(dist), prefix, TOOLS, "win2k")
+    # Both from one process, back to back: neither has its window yet when
+    # the other looks for one.
+    both = launch(prefix, TOOLS + "vorel12a.exe", wait=False, env={"E2E_TWICE": "1"})
+    check(ui(prefix, "window", "#32770", "20", "Tandrel")[0] == 0, "one agent hands over: the other shows its About box")
+    ui(prefix, "postw", "#32770", "Tandrel", "273", "1023", "0")
+
+    def agents():
+        return [c for _, c in wine_processes(prefix) if "vorel12a" in c.lower()]
+    wait_for(lambda: len(agents()) == 1, 10, "one agent")
+    silent_uninstall(prefix, nt=True)
+    check(not agents(), "a removal leaves none")
+    check(both.wait(timeout=30) == 0, "both agents ended with 0")

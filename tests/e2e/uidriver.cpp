@@ -19,6 +19,8 @@
 //   uidriver hwnd CLASS      prints the handle of a window found by class
 //   uidriver setevent NAME   sets a named event (the VxD double's key injection)
 //   uidriver rect CLASS TITLE               prints a window's screen rectangle: x y width height
+//   uidriver hold PATH SECONDS  holds a file open without sharing (a device
+//                           "\\.\NAME" without access), prints "held", then waits
 //   uidriver text TITLE ID | click TITLE ID | settext TITLE ID TEXT   a dialog's controls
 #include <windows.h>
 #include <cstdio>
@@ -43,19 +45,31 @@ static int Launch(bool wait)
     std::string line = cmd;
     STARTUPINFOA si = {};
     si.cb = sizeof si;
-    PROCESS_INFORMATION pi;
-    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) {
-        fprintf(stderr, "cannot start %s: %lu\n", cmd, GetLastError());
-        return 91;
+    // E2E_TWICE: two copies back to back; the exit code is the first's,
+    // or the second's when the first's is 0.
+    PROCESS_INFORMATION pi[2];
+    int copies = getenv("E2E_TWICE") ? 2 : 1;
+    for (int i = 0; i < copies; i++) {
+        if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi[i])) {
+            fprintf(stderr, "cannot start %s: %lu\n", cmd, GetLastError());
+            return 91;
+        }
     }
-    printf("pid %lu\n", pi.dwProcessId);
+    for (int i = 0; i < copies; i++)
+        printf("pid %lu\n", pi[i].dwProcessId);
     fflush(stdout);
     if (!wait)
         return 0;
-    if (WaitForSingleObject(pi.hProcess, 120000) != WAIT_OBJECT_0)
-        return 92;
-    DWORD code = 93;
-    GetExitCodeProcess(pi.hProcess, &code);
+    DWORD code = 0;
+    for (int i = 0; i < copies; i++) {
+        if (WaitForSingleObject(pi[i].hProcess, 120000) != WAIT_OBJECT_0)
+            return 92;
+        DWORD one = 93;
+        GetExitCodeProcess(pi[i].hProcess, &one);
+        printf("copy %d exit %lu\n", i + 1, one);
+        if (!code)
+            code = one;
+    }
     // Wine hands on only the low 8 bits of an exit code.
     printf("exit %lu\n", code);
     return (int)code;
@@ -238,6 +252,17 @@ int main(int argc, char** argv)
         if (!strcmp(argv[1], "click"))
             return PostMessageA(c, BM_CLICK, 0, 0) ? 0 : 5;
         return argc >= 5 && SendMessageA(c, WM_SETTEXT, 0, (LPARAM)argv[4]) ? 0 : 5;
+    }
+    if (argc >= 4 && !strcmp(argv[1], "hold")) {
+        bool device = !strncmp(argv[2], "\\\\.\\", 4);
+        HANDLE h = CreateFileA(argv[2], device ? 0 : GENERIC_READ, device ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0, NULL,
+                               OPEN_EXISTING, 0, NULL);
+        if (h == INVALID_HANDLE_VALUE)
+            return 4;
+        puts("held");
+        fflush(stdout);
+        Sleep(atoi(argv[3]) * 1000);
+        return 0;
     }
     if (argc >= 3 && !strcmp(argv[1], "inject"))
         return Inject(argv[2]);

@@ -134,6 +134,10 @@ TEST(RecordedNames, NoneReachesOutsideItsFolder)
     EXPECT_TRUE(Names("").empty());
     EXPECT_TRUE(RecordHolds("a.exe*VOREL12.HTM", "vorel12.htm"));
     EXPECT_FALSE(RecordHolds("a.exe*vorel12.htm.bak", "vorel12.htm"));
+    // A folder opens a group, whose names follow it; a name is looked for in the last group.
+    EXPECT_EQ((std::vector<std::string>{ "C:\\A\\", "a.exe", "", "b.exe" }), Names("C:\\A\\*a.exe*C:\\sixteen_letters\\*b.exe"));
+    EXPECT_FALSE(RecordHolds("C:\\A\\*a.exe*C:\\B\\*b.exe", "a.exe"));
+    EXPECT_TRUE(RecordHolds("a.exe*C:\\B\\*b.exe", "b.exe"));
     g_doubleByte932 = 1;            // a trail byte with the backslash's code; two names a case-blind compare would mix
     EXPECT_EQ((std::vector<std::string>{ "\x95\x5c" "a", "\x83\x41" }), Names("\x95\x5c" "a*\x83\x41"));
     EXPECT_FALSE(RecordHolds("\x83\x41", "\x83\x61"));

@@ -82,15 +82,16 @@ TEST(SilentInstall, ASecondInstallLeavesOneSetOfEverything)
     RegCloseKey(run);
     EXPECT_EQ(1, ours);
     // Into another folder, and with nothing to copy: the first folder's names
-    // are not this one's, and an empty record still says that nothing of
-    // this install lies there.
+    // stay in its own group, and the new folder's empty group still says
+    // that nothing of this install lies there.
     for (const char* f : { "vorel12a.exe", "vorel12.htm" })
         DeleteFileA((p.source + "Files\\" + f).c_str());
     std::string first = p.dest;
     p.dest = p.root.Path() + "other\\";
     EXPECT_EQ(0, p.Silent());
     bool found = false;
-    EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_RECORD_FILES, &found));
+    EXPECT_EQ(first + "*vorel12.htm*vorel12a.exe*vorel12v.vxd*" + p.dest,
+              ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_RECORD_FILES, &found));
     EXPECT_TRUE(found);
     RemoveFootprint(first);
 }

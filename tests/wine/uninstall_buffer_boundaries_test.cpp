@@ -6,7 +6,7 @@ namespace {
 TEST(Boundaries, AClearedFilePathOf255CharactersIsDeletedAnd256IsNot)
 {
     ScratchDir root;
-    std::string folder = root.Path() + "c";             // ClearFolder's argument, without a backslash
+    std::string folder = root.Path() + "c";             // the folder of the record, without a backslash
     CreateDirectoryA(folder.c_str(), NULL);
     // folder + "\" + name in 256 bytes: at most 255 characters.
     std::string fits = folder + "\\" + std::string(255 - folder.size() - 1, 'f');
@@ -15,7 +15,7 @@ TEST(Boundaries, AClearedFilePathOf255CharactersIsDeletedAnd256IsNot)
     WriteFileBytes(fits, 5);
     WriteFileBytes(over, 5);
     ASSERT_TRUE(FileExists(fits) && FileExists(over));
-    ClearFolder(folder.c_str(), (fits.substr(folder.size() + 1) + "*" + over.substr(folder.size() + 1)).c_str());
+    ClearRecorded((fits.substr(folder.size() + 1) + "*" + over.substr(folder.size() + 1)).c_str(), folder.c_str());
     EXPECT_FALSE(FileExists(fits));
     EXPECT_TRUE(FileExists(over));              // never a truncated path
     EXPECT_TRUE(FolderExists(folder));
@@ -51,8 +51,8 @@ TEST(Boundaries, DriverFilePathOf179CharactersIsDeletedAnd180IsNot)
     for (size_t length : { 179, 180 }) {
         Calls().clear();
         g_fakeDirectory = "C:\\" + std::string(length - tail.size() - 3, 'd');
-        DeleteDriverFile(VER_PLATFORM_WIN32_NT);
-        EXPECT_EQ(length == 179 ? 2u : 0u, CallsTo("DeleteFileA").size()) << length;
+        DeleteSystemFiles(VER_PLATFORM_WIN32_NT);
+        EXPECT_EQ(length == 179 ? 2u : 0u, CallsTo("DeleteFileA(" + g_fakeDirectory + tail + ")").size()) << length;
     }
 }
 

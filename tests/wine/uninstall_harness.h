@@ -7,6 +7,7 @@
 #include <string>
 #include "footprint.h"
 #include "uninstall.h"
+#include "agentclose.h"
 #include "support/calllog.h"
 #include "support/fakeui.h"
 #include "support/fakeversion.h"

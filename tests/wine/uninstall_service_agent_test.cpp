@@ -170,7 +170,7 @@ HANDLE WINAPI NoProcess(DWORD, BOOL, DWORD)
     return NULL;
 }
 
-TEST(CloseAgent, WaitsForTheAgentsProcessInsteadOfAFixedSecond)
+TEST(CloseAgents, WaitsForTheAgentsProcessInsteadOfAFixedSecond)
 {
     FakeAgent agent;
     g_agent = &agent;
@@ -178,19 +178,19 @@ TEST(CloseAgent, WaitsForTheAgentsProcessInsteadOfAFixedSecond)
     HOOK(OpenProcess, OpenAgentProcess);
     HOOK(Sleep, RecordingSleep);
     DWORD t0 = GetTickCount();
-    CloseAgent();
+    CloseAgents(0, NULL);
     DWORD took = GetTickCount() - t0;
     std::vector<std::string> expected = { "OpenProcess(0x100000, 4242)", "agent got WM_DESTROY", "agent ended" };
     EXPECT_EQ(expected, Calls());
     EXPECT_LT(took, 500u);
 }
 
-TEST(CloseAgent, WithoutAProcessHandleWatchesTheWindowThenPausesASecond)
+TEST(CloseAgents, WithoutAProcessHandleWatchesTheWindowThenPausesASecond)
 {
     FakeAgent agent;
     HOOK(OpenProcess, NoProcess);
     HOOK(Sleep, RecordingSleep);
-    CloseAgent();
+    CloseAgents(0, NULL);
     EXPECT_FALSE(IsWindow(agent.window));
     std::vector<std::string> calls = Calls();
     ASSERT_FALSE(calls.empty());
@@ -202,7 +202,7 @@ TEST(CloseAgent, WithoutAProcessHandleWatchesTheWindowThenPausesASecond)
 // Left only once it has not answered for five seconds: checked every half
 // second, so within about six; with the process unwatched, the second's
 // pause follows.
-TEST(CloseAgent, AnAgentIsLeftOnlyAfterFiveSecondsWithoutAnAnswer)
+TEST(CloseAgents, AnAgentIsLeftOnlyAfterFiveSecondsWithoutAnAnswer)
 {
     struct Row {
         const char* agent;
@@ -221,7 +221,7 @@ TEST(CloseAgent, AnAgentIsLeftOnlyAfterFiveSecondsWithoutAnAnswer)
         std::shared_ptr<void> process = row.process ? ARM_HOOK(OpenProcess, OpenAgentProcess)
                                                     : ARM_HOOK(OpenProcess, NoProcess);
         DWORD t0 = GetTickCount();
-        CloseAgent();
+        CloseAgents(0, NULL);
         DWORD took = GetTickCount() - t0;
         EXPECT_GE(took, row.atLeast) << row.agent;
         EXPECT_LT(took, row.below) << row.agent;
@@ -229,17 +229,17 @@ TEST(CloseAgent, AnAgentIsLeftOnlyAfterFiveSecondsWithoutAnAnswer)
     }
 }
 
-TEST(CloseAgent, NoAgentNoPause)
+TEST(CloseAgents, NoAgentNoPause)
 {
     HOOK(Sleep, RecordingSleep);
-    CloseAgent();
+    CloseAgents(0, NULL);
     EXPECT_TRUE(Calls().empty());
 }
 
 // A refused unload keeps the agent's box open for longer than any fixed
 // limit: nothing of the destination goes before the agent has ended, and the
 // removal then completes.
-TEST(CloseAgent, TheDestinationStaysUntilAnAgentWithABoxOpenHasEnded)
+TEST(CloseAgents, TheDestinationStaysUntilAnAgentWithABoxOpenHasEnded)
 {
     HOOK(GetVersionExA, FakeGetVersionExA);
     HOOK(MessageBoxA, FakeMessageBoxA);

@@ -148,14 +148,16 @@ void ExpectInstalledWhole(const char* file, int line, const std::string& dest, D
         { SZ_DISPLAY_VERSION, "2.01" },
         { SZ_PUBLISHER, "Ossivane" },
         { SZ_DISPLAY_ICON, dest + "vorel12a.exe" },
-        { SZ_RECORD_LINKS, "Tandrel About.lnk*Tandrel Help.lnk*Uninstall Tandrel.lnk" },
+        // Each value is the folder's group: the folder, then its names.
+        { SZ_RECORD_LINKS, LinkFolder() + "\\*Tandrel About.lnk*Tandrel Help.lnk*Uninstall Tandrel.lnk" },
     };
     for (const auto& value : entry)
         EXPECT_EQ(value.second, ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, value.first)) << value.first;
     std::string files = "*" + ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_RECORD_FILES) + "*";
     for (const char* name : { "*vorel12a.exe*", "*vorel12.htm*", "*vorel12v.vxd*" })
         EXPECT_NE(std::string::npos, files.find(name)) << files;
-    EXPECT_EQ(39u, files.size()) << files;                  // each name once
+    EXPECT_EQ(0u, files.find("*" + dest + "*")) << files;
+    EXPECT_EQ(39u + dest.size() + 1, files.size()) << files; // each name once
     for (const char* flag : { SZ_NO_MODIFY, SZ_NO_REPAIR })
         EXPECT_EQ(1u, ReadRegNumber(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, flag)) << flag;
     EXPECT_EQ(estimatedKB, ReadRegNumber(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_ESTIMATED_SIZE));

@@ -1,7 +1,7 @@
-// What the uninstaller derives from the Run value and the enumerator keys,
-// without system calls.
-#ifndef UNINSTALL_RUNFOLDER_H
-#define UNINSTALL_RUNFOLDER_H
+// What setup and the uninstaller derive from the Run value, the folder
+// guard and the enumerator keys, without system calls.
+#ifndef TANDREL_RUNFOLDER_H
+#define TANDREL_RUNFOLDER_H
 
 // The folder part of the agent's path, up to and including its last
 // backslash at index 1 or later, when the file part is the agent's own name

@@ -1,0 +1,63 @@
+#include "agentclose.h"
+#include "footprint.h"
+
+// Whether the agent has ended: its process, or where that cannot be
+// watched, its window.
+static int Ended(HWND agent, HANDLE process)
+{
+    if (process)
+        return WaitForSingleObject(process, AGENT_PROBE_MS) != WAIT_TIMEOUT;
+    if (!IsWindow(agent))
+        return 1;
+    Sleep(AGENT_PROBE_MS);
+    return 0;
+}
+
+// An agent that answers is still at work; one that has not answered for
+// AGENT_SILENT_MS is hung, and is left.
+static int WaitForAgent(HWND agent, HANDLE process, DWORD start, DWORD bound)
+{
+    DWORD heard = GetTickCount();
+    int ended;
+    while (!(ended = Ended(agent, process))) {
+        DWORD_PTR result;
+        if (bound && GetTickCount() - start >= bound)
+            break;
+        if (SendMessageTimeoutA(agent, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, AGENT_PROBE_MS, &result))
+            heard = GetTickCount();
+        else if (GetTickCount() - heard >= AGENT_SILENT_MS)
+            break;
+    }
+    if (!process)
+        Sleep(AGENT_PAUSE_MS);      // its process may outlive its window a little
+    return ended;
+}
+
+int CloseAgents(DWORD bound, int* found)
+{
+    HWND agents[AGENT_MAX];
+    HANDLE processes[AGENT_MAX];
+    int n = 0;
+    for (HWND w = NULL; n < AGENT_MAX && (w = FindWindowExA(NULL, w, SZ_AGENT_CLASS, NULL)) != NULL; n++) {
+        agents[n] = w;
+        // Opened before the agent ends, so that the id cannot be reused meanwhile.
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        processes[n] = pid ? OpenProcess(SYNCHRONIZE, FALSE, pid) : NULL;
+    }
+    // Its shutdown can hold a box open for the user (a refused unload), so
+    // the reply is not waited for: a timed-out send that the agent had not
+    // yet taken would be lost.
+    for (int i = 0; i < n; i++)
+        SendNotifyMessageA(agents[i], WM_DESTROY, 0, 0);
+    DWORD start = GetTickCount();
+    int all = 1;
+    for (int i = 0; i < n; i++) {
+        all &= WaitForAgent(agents[i], processes[i], start, bound);
+        if (processes[i])
+            CloseHandle(processes[i]);
+    }
+    if (found)
+        *found = n;
+    return all;
+}
