@@ -22,6 +22,13 @@ def hex_bytes(text):
     return " ".join("%02x" % b for b in text.encode("latin-1"))
 
 
+def wininit(prefix):
+    """WININIT.INI of the Windows folder, whatever the case of its name."""
+    folder = prefix.unix("C:\\windows")
+    name = next((n for n in os.listdir(folder) if n.lower() == "wininit.ini"), None)
+    return open(os.path.join(folder, name), "rb").read().decode("latin-1") if name else ""
+
+
 def install_on_win98(dist, prefix, env=None):
     install_vxd_doubles(prefix)
     pkg = test_package(dist, vxd=True)
@@ -84,9 +91,9 @@ def win98_agent_loads_the_vxd_and_acts_on_its_keys(dist, prefix):
     check(sent.count("100") == 2 and "106" in sent[:last], "the old agent stopped, then the new one registered: %s" % sent)
     check(ui(prefix, "window", "#32770", "2", "Tandrel")[0] != 0, "no About box came up")
     check(same_file(prefix, DEST + "vorel12a.exe", os.path.join(v2, "Files", "vorel12a.exe")), "the new agent is in place")
-    wininit = open(prefix.unix("C:\\windows\\wininit.ini"), "rb").read().decode("latin-1")
-    print("WININIT.INI:", wininit.replace("\r\n", " | "))
-    check("[rename]" in wininit.lower() and wininit.count("=") == 1, "the page waits in [rename]")
+    text = wininit(prefix)
+    print("WININIT.INI:", text.replace("\r\n", " | "))
+    check("[rename]" in text.lower() and text.count("=") == 1, "the page waits in [rename]")
     held.kill()
     held.wait()
     restart(prefix)
@@ -160,9 +167,9 @@ def win98_silent_removal_leaves_a_refusing_agent_to_the_restart(dist, prefix):
     code = un.wait(timeout=60)
     took = time.time() - t0
     check(code == RESTART_NEEDED and took < 10 + 8, "vorel12u -s exited %d after %.1f s, the box still open" % (code, took))
-    wininit = open(prefix.unix("C:\\windows\\wininit.ini"), "rb").read().decode("latin-1").lower()
-    print("WININIT.INI:", wininit.replace("\r\n", " | "))
-    check(wininit.count("nul=") == 2, "the agent and its VxD are left to the restart")
+    text = wininit(prefix).lower()
+    print("WININIT.INI:", text.replace("\r\n", " | "))
+    check(text.count("nul=") == 2, "the agent and its VxD are left to the restart")
     check(reg_value(prefix, RUN_KEY, "VOREL12") is None and reg_value(prefix, UNINSTALL_KEY, "DisplayName") is None,
           "the Run value and the Uninstall entry are gone")
     restart(prefix)
