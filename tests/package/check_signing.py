@@ -10,7 +10,6 @@ builds are byte-identical; the media and SHA256SUMS hold the signed programs
 The e2e tiers import make_signer, signed_release and change_one_byte to
 install the signed package and check it with Windows' own WinVerifyTrust.
 """
-import filecmp
 import os
 import re
 import subprocess
@@ -20,6 +19,9 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
+sys.path.insert(0, HERE)
+from check_media import differences, tree  # noqa: E402
+
 PROGRAMS = ["setup.exe", "Files/vorel12a.exe", "Uninst/vorel12u.exe"]
 
 
@@ -76,15 +78,6 @@ def signatures(path, ca):
     return r.returncode, found
 
 
-def trees_differ(a, b):
-    cmp = filecmp.dircmp(a, b)
-    diff = cmp.left_only + cmp.right_only + cmp.diff_files + cmp.funny_files
-    diff += [f for f in cmp.common_files if not filecmp.cmp(os.path.join(a, f), os.path.join(b, f), shallow=False)]
-    for sub in cmp.common_dirs:
-        diff += [os.path.join(sub, d) for d in trees_differ(os.path.join(a, sub), os.path.join(b, sub))]
-    return sorted(set(diff))
-
-
 def main():
     build = sys.argv[1]
     problems = []
@@ -97,8 +90,8 @@ def main():
         # A second later, so that a signature dated by the clock would differ.
         time.sleep(1.1)
         signed_release(build, os.path.join(tmp, "second"), signer)
-        for f in trees_differ(os.path.join(tmp, "first"), os.path.join(tmp, "second")):
-            problems.append("two signed builds differ in " + f)
+        problems += differences("the second signed build", tree(os.path.join(tmp, "second")),
+                                tree(os.path.join(tmp, "first")))
         for name in PROGRAMS:
             code, sigs = signatures(os.path.join(first, name), signer["ca"])
             want = [("SHA1", dated, True), ("SHA256", dated, True)]
