@@ -81,9 +81,10 @@ def signatures(path, ca):
 def main():
     build = sys.argv[1]
     problems = []
-    commit = int(subprocess.run(["git", "-C", ROOT, "log", "-1", "--format=%ct"], capture_output=True,
-                                text=True, check=True).stdout)
-    dated = time.strftime("%b %e %H:%M:%S %Y GMT", time.gmtime(commit))
+    # The media's date, which release.sh takes as the signing time.
+    epoch = os.environ.get("SOURCE_DATE_EPOCH") or subprocess.run(
+        ["git", "-C", ROOT, "log", "-1", "--format=%ct"], capture_output=True, text=True, check=True).stdout
+    dated = time.strftime("%b %e %H:%M:%S %Y GMT", time.gmtime(int(epoch)))
     with tempfile.TemporaryDirectory() as tmp:
         signer = make_signer(os.path.join(tmp, "ca"))
         first = signed_release(build, os.path.join(tmp, "first"), signer)
