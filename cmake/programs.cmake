@@ -51,10 +51,17 @@ foreach(pic agent setup uninstall)
 endforeach()
 add_custom_target(icons DEPENDS ${ICON_DIR}/agent.ico ${ICON_DIR}/setup.ico ${ICON_DIR}/uninstall.ico)
 
+# The manifests (RT_MANIFEST 1) declare the rights each program needs, so
+# Windows from Vista on neither guesses nor redirects writes to a virtual
+# store. They name no common controls 6, so XP keeps the classic look, and
+# declare trustInfo's asm.v2 namespace once: XP refuses trustInfo without it,
+# and XP SP2 restarts on a tag that declares its namespace twice.
+set(MANIFESTS ${PROJECT_SOURCE_DIR}/common/admin.manifest ${PROJECT_SOURCE_DIR}/common/invoker.manifest)
+
 # A program's resources as an object library, so tests can carry them too.
 function(program_resources name rc ico)
     add_library(${name} OBJECT ${rc})
-    set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${ICON_DIR}/${ico})
+    set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${ICON_DIR}/${ico};${MANIFESTS}")
     target_include_directories(${name} PRIVATE ${ICON_DIR} ${PROJECT_SOURCE_DIR}/common)
     add_dependencies(${name} icons)
 endfunction()

@@ -61,7 +61,9 @@ def gallery(dist):
             step(dist, prefix)
         finally:
             prefix.close()
-    sheet = os.path.join(work_dir(), "screenshots", "gallery.png")
+    # Beside the build folders, not in a tier's screenshots, which a test run deletes.
+    sheet = os.path.join(os.path.dirname(work_dir()), "gallery", "gallery.png")
+    os.makedirs(os.path.dirname(sheet), exist_ok=True)
     subprocess.run(["/usr/bin/montage"] + SHOTS + ["-tile", "3x", "-geometry", "+12+12", "-background", "#d0d0d0", sheet],
                    check=True)
     print("gallery:", sheet)

@@ -17,6 +17,7 @@ import agent_flows  # noqa: E402,F401
 import install_flows  # noqa: E402,F401
 import ninex_flows  # noqa: E402,F401
 import removal_flows  # noqa: E402,F401
+import signing_flows  # noqa: E402,F401
 
 
 def main(tours=None):

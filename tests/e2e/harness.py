@@ -13,13 +13,13 @@ import time
 
 # Set by configure(); read them as harness.NAME, since "from harness import *"
 # copies their values at import time.
-WINE = WINESERVER = UIDRIVER = DOUBLE = MARKER = None
+WINE = WINESERVER = UIDRIVER = DOUBLE = MARKER = TRUSTCHECK = None
 BITS = 64
 SCENARIOS = {}
 
 
 def configure(bits, uidriver, double):
-    global WINE, WINESERVER, UIDRIVER, DOUBLE, BITS, MARKER
+    global WINE, WINESERVER, UIDRIVER, DOUBLE, BITS, MARKER, TRUSTCHECK
     BITS = bits
     if not os.environ.get("WINE") or not os.environ.get("WINESERVER"):
         raise SystemExit("WINE and WINESERVER are not set: run this through ./run tier e2e (or e2e32)")
@@ -27,6 +27,7 @@ def configure(bits, uidriver, double):
     UIDRIVER = wine_path(uidriver)
     DOUBLE = double
     MARKER = os.path.join(os.path.dirname(uidriver), "marker.exe")
+    TRUSTCHECK = os.path.join(os.path.dirname(uidriver), "trustcheck.exe")
 
 
 def scenario(fn):

@@ -7,15 +7,20 @@ Fails when the file is not PE32 for i386, its subsystem or OS version is not
 4.0, it imports from a DLL outside the allowed six or a function outside
 the program's list, or a resource the program must carry is missing or
 differs from its required text, or a dialog template differs control by
-control from its required form.
+control from its required form, or its manifest does not request the
+program's execution level in the form that XP and later Windows read.
 """
 import struct
 import sys
+import xml.etree.ElementTree as ET
 
 # KnownDLLs on NT 4, 2000 and XP alike, so never looked for beside the
 # program. Any other DLL is loaded from the system folder by full path.
 ALLOWED_DLLS = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "ADVAPI32.DLL", "SHELL32.DLL", "COMDLG32.DLL"}
-RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION = 3, 5, 6, 14, 16
+RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 5, 6, 14, 16, 24
+# The one id the loader reads an executable's manifest from.
+CREATEPROCESS_MANIFEST_RESOURCE_ID = 1
+ASM_V1, ASM_V2 = "urn:schemas-microsoft-com:asm.v1", "urn:schemas-microsoft-com:asm.v2"
 
 WS_POPUP, WS_CHILD, WS_VISIBLE, WS_CAPTION = 0x80000000, 0x40000000, 0x10000000, 0x00C00000
 WS_BORDER, WS_VSCROLL, WS_SYSMENU, WS_GROUP, WS_TABSTOP = 0x00800000, 0x00200000, 0x00080000, 0x00020000, 0x00010000
@@ -95,6 +100,7 @@ ABOUT_DIALOG = {
 # What each program must carry: dialogs, icon groups, and string-table texts.
 REQUIRED = {
     "setup": {
+        "level": "requireAdministrator",
         "dialogs": {101: SETUP_DIALOG, 105: CHOOSER_DIALOG}, "icons": [104],
         "strings": {
             4: "Tandrel (V2.01)",
@@ -105,6 +111,7 @@ REQUIRED = {
         },
     },
     "vorel12a": {
+        "level": "asInvoker",
         "dialogs": {113: ABOUT_DIALOG}, "icons": [102],
         "strings": {
             1: "Do you want to power off your computer?",
@@ -113,6 +120,7 @@ REQUIRED = {
         },
     },
     "vorel12u": {
+        "level": "requireAdministrator",
         "dialogs": {}, "icons": [101],
         "strings": {
             1: "Do you really want to uninstall this program.",
@@ -280,6 +288,26 @@ def template_problems(rid, data, want):
     return problems
 
 
+def manifest_problems(data, level):
+    try:
+        root = ET.fromstring(data)
+    except ET.ParseError as e:
+        return ["manifest is not well-formed XML: %s" % e]
+    problems = []
+    if root.tag != "{%s}assembly" % ASM_V1:
+        problems.append("manifest root is %s, not asm.v1 assembly" % root.tag)
+    # XP refuses a trustInfo outside asm.v2; XP SP2 restarts on a tag that
+    # declares that namespace twice (KB 921337), so it is declared once, on it.
+    if data.count(ASM_V2.encode()) != 1 or b'<trustInfo xmlns="%s">' % ASM_V2.encode() not in data:
+        problems.append("manifest does not declare asm.v2 exactly once, on trustInfo")
+    levels = [e.get("level") for e in root.iter("{%s}requestedExecutionLevel" % ASM_V2)]
+    if levels != [level]:
+        problems.append("manifest requests execution level %s, not [%r]" % (levels, level))
+    if b"Microsoft.Windows.Common-Controls" in data:
+        problems.append("manifest depends on common controls 6; XP would draw the dialogs themed")
+    return problems
+
+
 def fmt(value):
     return "0x%08X" % value if isinstance(value, int) and value > 0xFFFF else repr(value)
 
@@ -338,6 +366,11 @@ def check(program, path, imports_list):
         ver = res[(RT_VERSION, 1)].decode("utf-16-le", "replace")
         if "Tandrel" not in ver or "2.01" not in ver:
             problems.append("version resource does not name Tandrel 2.01")
+    manifest = res.get((RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID))
+    if manifest is None:
+        problems.append("manifest resource 1 missing")
+    else:
+        problems += manifest_problems(manifest, need["level"])
     texts = strings_of(res)
     for sid, text in need["strings"].items():
         if texts.get(sid) != text:
@@ -354,7 +387,8 @@ def main():
         print("%s: %s" % (program, p))
     if problems:
         sys.exit(1)
-    print("%s: PE32, GUI 4.0, OS 4.0, imports, resources and dialog templates as required" % program)
+    print("%s: PE32, GUI 4.0, OS 4.0, imports, resources, dialog templates and manifest (%s) as required"
+          % (program, REQUIRED[program]["level"]))
 
 
 if __name__ == "__main__":
