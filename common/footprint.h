@@ -60,7 +60,7 @@ inline constexpr char SZ_RECORD_LINKS[] = "InstalledLinks";
 // Each value is one or more groups: a folder (it ends in a backslash) and
 // the names in it. Names before the first folder are an older install's,
 // in the folder the Run value names (files) or in the Programs folder (links).
-inline constexpr unsigned RECORD_SIZE = 1024;
+inline constexpr unsigned RECORD_SIZE = 2048;
 inline constexpr char SZ_PACKAGE_FILES[] = "vorel12a.exe*vorel12.htm*vorel12v.vxd";
 inline constexpr char SZ_PACKAGE_LINKS[] = "Tandrel About.lnk*Tandrel Help.lnk*Uninstall Tandrel.lnk";
 inline constexpr char SZ_CLSID_KEY[] = "CLSID\\{DA656D61-DB61-11d2-9ABC-0080C81EB1F1}";
@@ -93,6 +93,10 @@ inline constexpr unsigned AGENT_CLOSE_BOUND_MS = 10000;
 inline constexpr char SZ_PENDING_SUFFIX[] = ".new";
 inline constexpr char SZ_PENDING_UNINSTALLER[] = "vorel12u.exe.new";
 inline constexpr char SZ_PENDING_DRIVER[] = "Drivers\\vorel12s.sys.new";
+// A removal that left anything for the restart leaves this file in the
+// system folder, and the restart deletes it with the rest: until then setup
+// refuses, since the restart would delete what it installs.
+inline constexpr char SZ_REMOVAL_MARKER[] = "\\vorel12u.pending";
 
 // Folder in the system folder that the driver package's own installer uses
 inline constexpr char SZ_VOREL12_DIR[] = "VOREL12\\";

@@ -1,4 +1,5 @@
 #include "registry.h"
+#include "runfolder.h"
 #include "footprint.h"
 #include "text.h"
 
@@ -53,4 +54,12 @@ int ReadProgramsFolder(char* buf, DWORD size)
     int read = ReadRegValue(key, SZ_PROGRAMS_VALUE, buf, size);
     RegCloseKey(key);
     return read;
+}
+
+int ReadRunValueFolder(char* folder, unsigned cap)
+{
+    char value[RUN_VALUE_READ_SIZE];
+    if (!ReadKeyValue(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE, value, sizeof value))
+        value[0] = 0;
+    return FolderFromRunValue(value, folder, cap);
 }

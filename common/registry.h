@@ -15,4 +15,10 @@ int ReadKeyValue(HKEY root, const char* path, const char* name, char* buf, DWORD
 // The Shell Folders key is created when it is missing.
 int ReadProgramsFolder(char* buf, DWORD size);
 
+// What the Run value offers: the agent's path, quoted, in 100 bytes.
+#define RUN_VALUE_READ_SIZE 100
+// The folder of the agent's path in the Run value, with its closing
+// backslash, where an older install's names lie; empty, and 0, without one.
+int ReadRunValueFolder(char* folder, unsigned cap);
+
 #endif

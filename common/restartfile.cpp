@@ -30,7 +30,10 @@ static int AddRenameLine(const char* target, const char* source)
         TextLength(line) + 2 > room)
         return 0;
     line[TextLength(line) + 1] = 0;
-    return WritePrivateProfileSectionA(SZ_RENAME, g_wininit, path) != 0;
+    // The 9x family keeps profiles in memory: flushed, the line survives a crash.
+    int written = WritePrivateProfileSectionA(SZ_RENAME, g_wininit, path) != 0;
+    WritePrivateProfileStringA(NULL, NULL, NULL, path);
+    return written;
 }
 
 static int ShortName(const char* path, char* out)

@@ -5,7 +5,6 @@
 #include "installpaths.h"
 #include "record.h"
 #include "registry.h"
-#include "runfolder.h"
 #include "text.h"
 
 #define GROUP_FOLDER_SIZE 256
@@ -69,13 +68,9 @@ static int StartGroup(HKEY key, const char* value, const char* older, const char
 // deletes package names that this setup did not write.
 int StartRecord()
 {
-    char value[STEP_PATH_SIZE];
-    char older[STEP_PATH_SIZE];
+    char older[RUN_VALUE_READ_SIZE];
     char links[GROUP_FOLDER_SIZE];
-    // An older install's names are in the folder the Run value names.
-    if (!ReadKeyValue(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE, value, sizeof value))
-        value[0] = 0;
-    FolderFromRunValue(value, older, sizeof older);
+    ReadRunValueFolder(older, sizeof older);
     HKEY key = OpenOrCreateKey(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP);
     if (!key)
         return 1;

@@ -48,20 +48,26 @@ static int SameContent(const char* a, const char* b)
 
 int InstallFile(const char* from, const char* to)
 {
-    if (CopyTwice(from, to))
+    char pending[MAX_PATH];
+    int named = TextCopy(pending, sizeof pending, to) && TextAppend(pending, sizeof pending, SZ_PENDING_SUFFIX);
+    int copied = CopyTwice(from, to);
+    DWORD error = GetLastError();
+    // A new copy that an earlier setup left for the restart would undo this
+    // one; and one that is there already is never reused, since another
+    // user could have put it there.
+    if (named)
+        DeleteFileA(pending);
+    if (copied)
         return 1;
     // Only a file in use waits for the restart; any other failure is one.
     // One in use that already holds the new bytes needs nothing.
-    DWORD error = GetLastError();
     if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
         return 0;
     if (SameContent(from, to))
         return 1;
-    char pending[MAX_PATH];
-    if (!TextCopy(pending, sizeof pending, to) || !TextAppend(pending, sizeof pending, SZ_PENDING_SUFFIX))
-        return 0;
-    if (!CopyFileA(from, pending, FALSE) || !ScheduleReplace(pending, to)) {
-        DeleteFileA(pending);
+    if (!named || !CopyFileA(from, pending, TRUE) || !ScheduleReplace(pending, to)) {
+        if (named)
+            DeleteFileA(pending);
         return 0;
     }
     g_restartDue = 1;
@@ -167,8 +173,12 @@ int CreateDriverService(const char* name, const char* path)
     return made;
 }
 
-int ServiceMarkedForDeletion()
+int RemovalAwaitsRestart()
 {
+    char marker[PATH_SIZE];
+    if (FolderWithSuffix(GetSystemDirectoryA, marker, sizeof marker, SZ_REMOVAL_MARKER) &&
+        GetFileAttributesA(marker) != INVALID_FILE_ATTRIBUTES)
+        return 1;
     if (!IsNtPlatform())
         return 0;
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);

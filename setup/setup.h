@@ -74,9 +74,10 @@ int CopyTwice(const char* from, const char* to);
 // Copies from onto to: 1, or 2 when to is in use and the copy waits beside
 // it for the restart to move it into place; 0 when neither could be done.
 int InstallFile(const char* from, const char* to);
-// Whether a removal left the driver service to be deleted at the next
-// restart (the driver was loaded), together with anything registered now.
-int ServiceMarkedForDeletion();
+// Whether a removal left files or the driver service (its driver was
+// loaded) to be deleted at the next restart, together with whatever this
+// setup would install now.
+int RemovalAwaitsRestart();
 int CopyUninstaller();
 int CopyDriverFile();
 int RegisterComponents();

@@ -63,13 +63,13 @@ int InstallRegistration()
 
 int BeginInstall(int silent)
 {
-    // A removal whose driver was loaded deletes the service at the restart,
-    // with whatever is registered now: the keys would be dead after it.
-    if (ServiceMarkedForDeletion())
+    // The keys would be dead after the restart.
+    if (RemovalAwaitsRestart())
         return ERROR_FAIL_NOACTION_REBOOT;
     if (!StartRecord())
         return ERROR_INSTALL_FAILURE;
     // A running agent holds its own file, and an old one would keep running.
+    g_restartDue = 0;
     CloseAgents(silent ? AGENT_CLOSE_BOUND_MS : 0, &g_agentsClosed);
     return 0;
 }
@@ -118,11 +118,15 @@ static int TakeSetupLock(HWND self)
     for (int i = 0; !g_setupLock && i < 2; i++) {
         SetLastError(0);
         g_setupLock = CreateMutexA(NULL, FALSE, i ? SZ_SETUP_LOCK_LOCAL : SZ_SETUP_LOCK);
-        if (g_setupLock && GetLastError() == ERROR_ALREADY_EXISTS) {
+        DWORD error = GetLastError();
+        if (g_setupLock && error == ERROR_ALREADY_EXISTS) {
             CloseHandle(g_setupLock);
             g_setupLock = NULL;
-            break;
         }
+        // Another setup, or a global name that someone else holds: a
+        // session's own name would let two setups install at once.
+        if (error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED)
+            break;
     }
     if (g_setupLock)
         return 1;

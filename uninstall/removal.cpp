@@ -123,14 +123,10 @@ static void ReadRecord(const char* value, const char* package, char* record)
 
 void ClearDestinationFolder()
 {
-    char value[RUN_VALUE_SIZE];
-    // An older install's names are in the folder the Run value names. An
-    // install with -dC:\ points the value at a root, which is refused.
-    char folder[RUN_VALUE_SIZE];
+    // An install with -dC:\ points the Run value at a root, which is refused.
+    char folder[RUN_VALUE_READ_SIZE];
     char record[RECORD_SIZE];
-    if (!ReadKeyValue(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE, value, sizeof value))
-        value[0] = 0;
-    FolderFromRunValue(value, folder, sizeof folder);
+    ReadRunValueFolder(folder, sizeof folder);
     ReadRecord(SZ_RECORD_FILES, SZ_PACKAGE_FILES, record);
     ClearRecorded(record, folder);
 }
@@ -174,6 +170,19 @@ void DeleteSystemFiles(DWORD platform)
         if (FolderWithSuffix(GetSystemDirectoryA, path, sizeof path, "") && TextAppend(path, sizeof path, "\\") &&
             TextAppend(path, sizeof path, names[i]))
             Settle(DeleteOrSchedule(path, 2));
+}
+
+void MarkRemovalPending()
+{
+    char marker[TEXT_PATH_SIZE];
+    if (!g_restartDue || !FolderWithSuffix(GetSystemDirectoryA, marker, sizeof marker, SZ_REMOVAL_MARKER))
+        return;
+    HANDLE file = CreateFileA(marker, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    // A marker that the restart would not delete would refuse setup for good.
+    if (!ScheduleDelete(marker))
+        DeleteFileA(marker);
 }
 
 void DeleteVorel12Folder()

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #define TEXT_PATH_SIZE   180
-#define RUN_VALUE_SIZE   100
 
 extern HINSTANCE g_instance;
 // Set by the removal: something is left for the next restart; a file of
@@ -33,6 +32,9 @@ void ClearStartMenuFolder();
 void DeleteRegistryEntries();
 void DeleteSystemFiles(DWORD platform);
 void DeleteVorel12Folder();
+// Leaves the marker that keeps setup out until the restart has finished
+// this removal; only when something was left for the restart.
+void MarkRemovalPending();
 void ScanEnumeratorKeys();
 
 #endif

@@ -33,6 +33,7 @@ static LRESULT RemovalSequence(HWND hwnd)
     }
     // An unattended run waits on no one: an agent still running after the
     // bound keeps its files, which the restart then deletes.
+    g_kept = 0;
     g_restartDue = !CloseAgents(g_silent ? AGENT_CLOSE_BOUND_MS : 0, NULL);
     ClearDestinationFolder();
     ClearStartMenuFolder();
@@ -42,6 +43,7 @@ static LRESULT RemovalSequence(HWND hwnd)
     RegFlushKey(HKEY_LOCAL_MACHINE);
     DeleteVorel12Folder();
     ScanEnumeratorKeys();
+    MarkRemovalPending();
     // The NT family's driver stays loaded until the next restart.
     UINT done = IDS_DONE_9X;
     g_exitCode = 0;

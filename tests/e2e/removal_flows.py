@@ -150,17 +150,24 @@ def nt40_removal_on_a_live_machine(dist, prefix):
     silent_install(pkg, prefix, "C:\\A\\", "nt40")
     wait_for(lambda: agent_pid(prefix) and "0x00220000" in driver_log(prefix), 20, "the agent's register request")
     silent_install(pkg, prefix, TOOLS, "nt40")
+    # The next version with the help page open and the driver loaded: both
+    # new copies wait beside their files for a restart that the removal
+    # comes before.
+    held = hold(prefix, TOOLS + "vorel12.htm")
+    silent_install(next_version(dist, driver=True), prefix, TOOLS, expect=RESTART_NEEDED)
     write(prefix, MENU + "\\mine.txt")
     # Another administrator removes it: another Start menu.
+    os.makedirs(prefix.unix("C:\\Other\\Programs"))
     prefix.run(["reg", "add", "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
                 "/v", "Programs", "/d", "C:\\Other\\Programs", "/f"])
-    held = hold(prefix, TOOLS + "vorel12.htm")
     t0 = time.time()
     silent_uninstall(prefix, nt=True)
     print("removal with a file in use took %.1f s" % (time.time() - t0))
     check(os.listdir(prefix.unix("C:\\A")) == ["notes.txt"], "the first folder keeps only the user's file")
     check(os.listdir(prefix.unix(MENU)) == ["mine.txt"], "the installing user's links are gone")
     check(package_files_in(prefix, TOOLS) == ["vorel12.htm"], "only the held file waits in the second folder")
+    check(not os.path.exists(prefix.unix("C:\\windows\\system32\\drivers\\vorel12s.sys.new")),
+          "and no new copy waits beside the driver")
     pending = reg_value(prefix, PENDING_KEY, "PendingFileRenameOperations") or ""
     print("pending:", pending)
     for name in ("vorel12.htm", "Tools", "vorel12s.sys"):
@@ -168,12 +175,19 @@ def nt40_removal_on_a_live_machine(dist, prefix):
     check(reg_value(prefix, UNINSTALL_KEY, "DisplayName") is None, "the Uninstall entry is gone")
     held.kill()
     held.wait()
+    # The restart would delete what an install before it puts in place.
+    code, _ = launch(prefix, '"%s" -s -d%s' % (wine_path(os.path.join(pkg, "setup.exe")), TOOLS))
+    check(code == RESTART_FIRST and package_files_in(prefix, TOOLS) == ["vorel12.htm"],
+          "setup before the restart refuses with %d and copies nothing" % code)
     restart(prefix)
     check(not os.path.exists(prefix.unix(TOOLS.rstrip("\\"))), "after the restart the folder is gone")
     check(not os.path.exists(prefix.unix("C:\\windows\\system32\\drivers\\vorel12s.sys")), "and the driver file")
     check(os.listdir(prefix.unix("C:\\A")) == ["notes.txt"] and os.listdir(prefix.unix(MENU)) == ["mine.txt"],
           "the user's files stay")
     check(agent_pid(prefix) == 0, "no agent starts at the logon")
+    silent_install(pkg, prefix, TOOLS, expect=INSTALLED)
+    check(same_file(prefix, TOOLS + "vorel12.htm", os.path.join(pkg, "Files", "vorel12.htm")),
+          "after the restart setup installs again")
 
 
 @scenario
