@@ -169,9 +169,12 @@ def win98_silent_removal_leaves_a_refusing_agent_to_the_restart(dist, prefix):
     check(code == RESTART_NEEDED and took < 10 + 8, "vorel12u -s exited %d after %.1f s, the box still open" % (code, took))
     text = wininit(prefix).lower()
     print("WININIT.INI:", text.replace("\r\n", " | "))
-    check(text.count("nul=") == 2, "the agent and its VxD are left to the restart")
+    short = [ui(prefix, "short", DEST + n)[1].lower() for n in ("vorel12a.exe", "vorel12v.vxd")]
+    check(all("nul=" + n in text for n in short) and text.count("nul=") == 3,
+          "the agent and its VxD are left to the restart, with the marker that holds setup back")
     check(reg_value(prefix, RUN_KEY, "VOREL12") is None and reg_value(prefix, UNINSTALL_KEY, "DisplayName") is None,
           "the Run value and the Uninstall entry are gone")
     restart(prefix)
+    check(not os.path.exists(prefix.unix("C:\\windows\\system32\\vorel12u.pending")), "the restart deleted the marker")
     left = os.listdir(prefix.unix(DEST.rstrip("\\")))
     check(left == [], "after the restart no file of the package is left (%s); WININIT.INI deletes no folder" % left)
