@@ -180,6 +180,9 @@ def setup_again_on_a_live_machine(dist, prefix):
     setup = launch(prefix, '"%s"' % wine_path(os.path.join(v3, "setup.exe")), wait=False)
     check(ui(prefix, "window", "#32770", "20", SETUP_TITLE)[0] == 0, "the setup dialog opens")
     ui(prefix, "click", SETUP_TITLE, "1001")
+    check(ui(prefix, "window", "#32770", "30", "Tandrel Setup")[0] == 0, "a box comes up")
+    time.sleep(0.5)
+    screenshot("setup-restart-first")
     code, out = ui(prefix, "box", "Tandrel Setup", "Restart your computer to finish removing Tandrel, then run setup "
                    "again.", "IDOK", "30")
     check(code == 0, "the dialog says that the restart comes first (%s)" % out)
