@@ -120,6 +120,16 @@ void RemoveFootprint(const std::string& dest)
     DeleteTree(SystemDir() + "\\VOREL12");
     DeleteFileA((SystemDir() + "\\vorel12u.exe").c_str());
     DeleteFileA((SystemDir() + "\\Drivers\\vorel12s.sys").c_str());
+    // What a case left for a restart: the prefix is the e2e tiers' too.
+    DeleteFileA((SystemDir() + "\\vorel12u.pending").c_str());
+    char windows[MAX_PATH];
+    if (GetWindowsDirectoryA(windows, sizeof windows))
+        DeleteFileA((std::string(windows) + "\\WININIT.INI").c_str());
+    HKEY session;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", &session) == ERROR_SUCCESS) {
+        RegDeleteValueA(session, "PendingFileRenameOperations");
+        RegCloseKey(session);
+    }
     HKEY run;
     if (RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, &run) == ERROR_SUCCESS) {
         RegDeleteValueA(run, SZ_RUN_VALUE);
