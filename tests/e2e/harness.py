@@ -306,8 +306,8 @@ PENDING_KEY = "HKLM\\System\\CurrentControlSet\\Control\\Session Manager"
 
 
 def hold(prefix, winpath, seconds=120):
-    """The UI driver holds a file open without sharing (a device without
-    access rights) until the returned process is killed or the time is up."""
+    """The UI driver holds a file open without sharing until the returned
+    process is killed or the time is up."""
     out = tempfile.TemporaryFile()
     p = subprocess.Popen([WINE, UIDRIVER, "hold", winpath, str(seconds)], env=prefix.env, stdin=subprocess.DEVNULL,
                          stdout=out, stderr=prefix.errors)

@@ -19,8 +19,8 @@
 //   uidriver hwnd CLASS      prints the handle of a window found by class
 //   uidriver setevent NAME   sets a named event (the VxD double's key injection)
 //   uidriver rect CLASS TITLE               prints a window's screen rectangle: x y width height
-//   uidriver hold PATH SECONDS  holds a file open without sharing (a device
-//                           "\\.\NAME" without access), prints "held", then waits
+//   uidriver hold PATH SECONDS  holds a file open without sharing, prints
+//                           "held", then waits
 //   uidriver text TITLE ID | click TITLE ID | settext TITLE ID TEXT   a dialog's controls
 #include <windows.h>
 #include <cstdio>
@@ -254,9 +254,7 @@ int main(int argc, char** argv)
         return argc >= 5 && SendMessageA(c, WM_SETTEXT, 0, (LPARAM)argv[4]) ? 0 : 5;
     }
     if (argc >= 4 && !strcmp(argv[1], "hold")) {
-        bool device = !strncmp(argv[2], "\\\\.\\", 4);
-        HANDLE h = CreateFileA(argv[2], device ? 0 : GENERIC_READ, device ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0, NULL,
-                               OPEN_EXISTING, 0, NULL);
+        HANDLE h = CreateFileA(argv[2], GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
         if (h == INVALID_HANDLE_VALUE)
             return 4;
         puts("held");
