@@ -174,11 +174,14 @@ def bench(dist, prefix):
     check(code == 0, "setup again over the running agent exited 0")
     wait_for(lambda: agent_pid(prefix), 20, "the agent setup started again")
     with_agent = uninstall(prefix, REMOVED_RESTART)
+    # The loaded driver's file goes at the restart, and setup waits for it.
+    restart(prefix)
     launch(prefix, '"%s" -s -dC:\\Bench\\Tandrel' % wine_path(os.path.join(pkg, "setup.exe")))
     wait_for(lambda: agent_pid(prefix), 20, "the agent")
     ui(prefix, "send", "ZNVACPI10", "2", "0", "0")          # WM_DESTROY: no agent for the second run
     ui(prefix, "nowindow", "ZNVACPI10", "5")
     without = uninstall(prefix, REMOVED_RESTART)
+    restart(prefix)
     launch(prefix, '"%s" -s -dC:\\Bench\\Tandrel' % wine_path(os.path.join(pkg, "setup.exe")))
     wait_for(lambda: agent_pid(prefix), 20, "the agent")
     ui(prefix, "send", "ZNVACPI10", "2", "0", "0")
