@@ -202,6 +202,12 @@ def two_setups_at_once_install_once(dist, prefix):
     codes = sorted(int(line.split()[-1]) for line in out.splitlines() if line.startswith("copy "))
     check(codes == sorted([RESTART_NEEDED, ALREADY_RUNNING]), "one installs, the other exits %d: %s" % (ALREADY_RUNNING, codes))
     check_footprint(prefix, APPS, nt=True)
+    # Version 5 starts no agent after an install, but one that setup closed runs again.
+    launch(prefix, APPS + "vorel12a.exe", wait=False)
+    wait_for(lambda: agent_pid(prefix), 20, "the agent")
+    first = agent_pid(prefix)
+    check(launch(prefix, '"%s" -s -d%s' % (setup, APPS))[0] == RESTART_NEEDED, "setup again exits 3010")
+    wait_for(lambda: agent_pid(prefix) not in (0, first), 20, "the agent setup started again")
     first = launch(prefix, '"%s"' % setup, wait=False)
     check(ui(prefix, "window", "#32770", "20", SETUP_TITLE)[0] == 0, "the setup dialog opens")
     code, _ = launch(prefix, '"%s" -s -dC:\\Other' % setup)
