@@ -91,8 +91,6 @@ inline constexpr unsigned AGENT_CLOSE_BOUND_MS = 10000;
 // A file in use gets its new copy beside it under this suffix, and the next
 // restart moves it into place.
 inline constexpr char SZ_PENDING_SUFFIX[] = ".new";
-inline constexpr char SZ_PENDING_UNINSTALLER[] = "vorel12u.exe.new";
-inline constexpr char SZ_PENDING_DRIVER[] = "Drivers\\vorel12s.sys.new";
 // A removal that left anything for the restart leaves this file in the
 // system folder, and the restart deletes it with the rest: until then setup
 // refuses, since the restart would delete what it installs.

@@ -164,12 +164,18 @@ void DeleteRegistryEntries()
 // 9x family has no driver file of the package's.
 void DeleteSystemFiles(DWORD platform)
 {
-    static const char* const names[3] = { SZ_PENDING_UNINSTALLER, SZ_DRIVER_UNDER_SYSDIR, SZ_PENDING_DRIVER };
+    static const char* const names[2] = { SZ_UNINSTALLER_EXE, SZ_DRIVER_UNDER_SYSDIR };
     char path[TEXT_PATH_SIZE];
-    for (int i = 0; i < (platform == VER_PLATFORM_WIN32_NT ? 3 : 1); i++)
-        if (FolderWithSuffix(GetSystemDirectoryA, path, sizeof path, "") && TextAppend(path, sizeof path, "\\") &&
-            TextAppend(path, sizeof path, names[i]))
+    for (int i = 0; i < (platform == VER_PLATFORM_WIN32_NT ? 2 : 1); i++) {
+        if (!FolderWithSuffix(GetSystemDirectoryA, path, sizeof path, "") || !TextAppend(path, sizeof path, "\\") ||
+            !TextAppend(path, sizeof path, names[i]))
+            continue;
+        // The uninstaller's own file stays; only its new copy goes.
+        if (i)
             Settle(DeleteOrSchedule(path, 2));
+        if (TextAppend(path, sizeof path, SZ_PENDING_SUFFIX))
+            Settle(DeleteOrSchedule(path, 2));
+    }
 }
 
 void MarkRemovalPending()
