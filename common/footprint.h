@@ -91,6 +91,14 @@ inline constexpr unsigned AGENT_CLOSE_BOUND_MS = 10000;
 // A file in use gets its new copy beside it under this suffix, and the next
 // restart moves it into place.
 inline constexpr char SZ_PENDING_SUFFIX[] = ".new";
+// An upgrade keeps a copy of each file it replaces under this suffix until
+// every new file is in place, so that a failure can put the old one back.
+inline constexpr char SZ_BACKUP_SUFFIX[] = ".old";
+// A file that another program holds for a moment (a virus scanner after a
+// write) is tried again every HOLD_PAUSE_MS for at most HOLD_BOUND_MS before
+// it is taken for a file in use.
+inline constexpr unsigned HOLD_BOUND_MS = 2000;
+inline constexpr unsigned HOLD_PAUSE_MS = 100;
 // A removal that left anything for the restart leaves this file in the
 // system folder, and the restart deletes it with the rest: until then setup
 // refuses, since the restart would delete what it installs.

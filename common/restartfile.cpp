@@ -1,5 +1,6 @@
 #include "restartfile.h"
 #include "folders.h"
+#include "footprint.h"
 #include "platform.h"
 #include "text.h"
 
@@ -83,4 +84,14 @@ int DeleteOrSchedule(const char* path, int tries)
     if (deleted || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
         return 1;
     return ScheduleDelete(path) ? 2 : 0;
+}
+
+int HeldBriefly(DWORD start)
+{
+    DWORD error = GetLastError();
+    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) || GetTickCount() - start >= HOLD_BOUND_MS)
+        return 0;
+    Sleep(HOLD_PAUSE_MS);
+    SetLastError(error);
+    return 1;
 }
