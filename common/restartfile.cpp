@@ -95,3 +95,8 @@ int HeldBriefly(DWORD start)
     SetLastError(error);
     return 1;
 }
+
+int DeletePendingCopy(const char* path)
+{
+    return DeleteFileA(path) || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES;
+}

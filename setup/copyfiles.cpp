@@ -26,6 +26,8 @@ static int SaveCurrentDirectory(char* saved)
     return n > 0 && n < SAVED_DIR_SIZE;
 }
 
+char g_madeFolder[CREATE_DIR_SIZE];
+
 struct SizeWalk {
     const char* folder;
     DWORD total;
@@ -107,9 +109,32 @@ int CreateDirectoryPath(const char* path)
     // Only a level created here gets the package's permissions; one that
     // already existed keeps its own.
     LPSECURITY_ATTRIBUTES attributes;
-    if (!FolderAttributes(&attributes))
+    if (!FolderAttributes(&attributes) || !CreateDirectoryA(path, attributes))
         return 0;
-    return CreateDirectoryA(path, attributes) ? 1 : 0;
+    // The outermost level made, the first one made.
+    if (!g_madeFolder[0])
+        TextCopy(g_madeFolder, sizeof g_madeFolder, path);
+    return 1;
+}
+
+void RemoveMadeFolders()
+{
+    char folder[CREATE_DIR_SIZE];
+    unsigned made = TextLength(g_madeFolder);
+    if (!made || !TextCopy(folder, sizeof folder, g_destDir))
+        return;
+    // From the destination up to the outermost level this setup made, each
+    // only while it is empty.
+    for (unsigned n = TextLength(folder); n > made && TextEndsWithBackslash(folder);) {
+        folder[n - 1] = 0;
+        if (!RemoveDirectoryA(folder))
+            return;
+        n = TextAfterLastBackslash(folder, 2);
+        folder[n] = 0;
+        if (n <= made)
+            break;
+    }
+    g_madeFolder[0] = 0;
 }
 
 void ShowCopyStatus(const char* source, const char* dest)
@@ -133,23 +158,17 @@ void AdvanceProgress(DWORD kb)
 static void CopyOneFile(const char* name, void* context)
 {
     CopyWalk* walk = (CopyWalk*)context;
+    if (!walk->whole)
+        return;
     char from[WALK_PATH_SIZE];
     char to[WALK_PATH_SIZE];
     if (!TextJoin(from, sizeof from, walk->source, name) || !TextJoin(to, sizeof to, walk->dest, name))
         return;
     ShowCopyStatus(from, to);
-    int copied = InstallFile(from, to);
-    // A subfolder is not installed, and its copy fails as it should. Only a
-    // name that is now the package's own goes into the record, and so does
-    // the new copy that waits beside a file in use.
+    // A subfolder is not installed.
     DWORD attributes = GetFileAttributesA(from);
-    int folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    char pending[WALK_PATH_SIZE];
-    if (!folder && (!copied || !RecordInstalled(SZ_RECORD_FILES, name) ||
-                    (copied == 2 && (!TextCopy(pending, sizeof pending, name) ||
-                                     !TextAppend(pending, sizeof pending, SZ_PENDING_SUFFIX) ||
-                                     !RecordInstalled(SZ_RECORD_FILES, pending)))))
-        walk->whole = 0;
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        walk->whole &= StageFile(from, to, name);
     Sleep(100);
     AdvanceProgress(FileSizeOf(from) >> 10);
 }

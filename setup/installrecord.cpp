@@ -58,9 +58,8 @@ static int StartGroup(HKEY key, const char* value, const char* older, const char
     if (!(TextLength(last) == n && TextSameStart(last, folder, n)) &&
         ((grown[0] && !TextAppendChar(grown, sizeof grown, '*')) || !TextAppend(grown, sizeof grown, folder)))
         return 0;
-    // A write the system refuses fails the step that needs the record later.
-    SetString(key, value, grown);
-    return 1;
+    // A group that is not written would credit this folder's names to the one before.
+    return SetString(key, value, grown);
 }
 
 // Starts the record before the first copy. It exists from then on, so that
@@ -73,7 +72,7 @@ int StartRecord()
     ReadRunValueFolder(older, sizeof older);
     HKEY key = OpenOrCreateKey(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP);
     if (!key)
-        return 1;
+        return 0;
     int ok = StartGroup(key, SZ_RECORD_FILES, older, g_destDir);
     // Without a Start-menu folder there are no links to record.
     if (LinksFolder(links, sizeof links))

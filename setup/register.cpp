@@ -13,74 +13,38 @@
 #define PATH_SIZE         STEP_PATH_SIZE
 #define SERVICE_PATH_SIZE 200
 
-// 1 when either copy left the file in place.
-int CopyTwice(const char* from, const char* to)
+static int UninstallerPaths(char* from, char* to)
 {
-    int copied = CopyFileA(from, to, FALSE) != 0;
-    return (CopyFileA(from, to, FALSE) != 0) | copied;
-}
-
-#define COMPARE_SIZE 4096
-
-static char g_compare[2][COMPARE_SIZE];
-
-// Whether both files can be read and hold the same bytes.
-static int SameContent(const char* a, const char* b)
-{
-    HANDLE files[2];
-    DWORD got[2];
-    const char* paths[2] = { a, b };
-    for (int i = 0; i < 2; i++)
-        files[i] = CreateFileA(paths[i], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
-    int same = files[0] != INVALID_HANDLE_VALUE && files[1] != INVALID_HANDLE_VALUE;
-    for (got[0] = 1; same && got[0];) {
-        for (int i = 0; i < 2; i++)
-            same &= ReadFile(files[i], g_compare[i], COMPARE_SIZE, &got[i], NULL) != 0;
-        same &= got[0] == got[1];
-        for (DWORD k = 0; same && k < got[0]; k++)
-            same = g_compare[0][k] == g_compare[1][k];
-    }
-    for (int i = 0; i < 2; i++)
-        if (files[i] != INVALID_HANDLE_VALUE)
-            CloseHandle(files[i]);
-    return same;
-}
-
-int InstallFile(const char* from, const char* to)
-{
-    char pending[MAX_PATH];
-    int named = TextCopy(pending, sizeof pending, to) && TextAppend(pending, sizeof pending, SZ_PENDING_SUFFIX);
-    int copied = CopyTwice(from, to);
-    DWORD error = GetLastError();
-    // A new copy that an earlier setup left for the restart would undo this
-    // one; and one that is there already is never reused, since another
-    // user could have put it there.
-    if (named)
-        DeleteFileA(pending);
-    if (copied)
-        return 1;
-    // Only a file in use waits for the restart; any other failure is one.
-    // One in use that already holds the new bytes needs nothing.
-    if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
-        return 0;
-    if (SameContent(from, to))
-        return 1;
-    if (!named || !CopyFileA(from, pending, TRUE) || !ScheduleReplace(pending, to)) {
-        if (named)
-            DeleteFileA(pending);
-        return 0;
-    }
-    g_restartDue = 1;
-    return 2;
+    return TextJoin(from, PATH_SIZE, g_sourceDir, SZ_SRC_UNINSTALLER) &&
+           FolderWithSuffix(GetSystemDirectoryA, to, PATH_SIZE, "") && TextJoin(to, PATH_SIZE, to, SZ_UNINSTALLER_EXE);
 }
 
 int CopyUninstaller()
 {
     char from[PATH_SIZE];
     char to[PATH_SIZE];
-    return TextJoin(from, sizeof from, g_sourceDir, SZ_SRC_UNINSTALLER) &&
-           FolderWithSuffix(GetSystemDirectoryA, to, sizeof to, "") &&
-           TextJoin(to, sizeof to, to, SZ_UNINSTALLER_EXE) && InstallFile(from, to);
+    // Placed first by a first install, so that the entry has it at once.
+    if (g_placedUninstaller)
+        return 1;
+    return UninstallerPaths(from, to) && StageFile(from, to, NULL);
+}
+
+int PlaceUninstallerFirst()
+{
+    char from[PATH_SIZE];
+    char to[PATH_SIZE];
+    g_placedUninstaller = 0;
+    if (!UninstallerPaths(from, to))
+        return 0;
+    if (GetFileAttributesA(to) != INVALID_FILE_ATTRIBUTES)
+        return 1;
+    ResetPlacement();
+    if (!StageFile(from, to, NULL) || !CommitPlacement()) {
+        DiscardPlacement();
+        return 0;
+    }
+    g_placedUninstaller = 1;
+    return 1;
 }
 
 // Windows folder + "\System32\Drivers\vorel12s.sys": the drivers folder is
@@ -97,7 +61,7 @@ int CopyDriverFile()
     char from[PATH_SIZE];
     char to[PATH_SIZE];
     return TextJoin(from, sizeof from, g_sourceDir, SZ_SRC_DRIVER) && DriverFilePath(to, sizeof to) &&
-           InstallFile(from, to);
+           StageFile(from, to, NULL);
 }
 
 int SetString(HKEY key, const char* name, const char* data)
@@ -156,6 +120,21 @@ int WriteUninstallEntry()
     ok &= SetNumber(key, SZ_NO_REPAIR, 1);
     RegCloseKey(key);
     return ok;
+}
+
+int ListPackage()
+{
+    HKEY key;
+    g_madeEntry = RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, &key) != ERROR_SUCCESS;
+    if (!g_madeEntry) {
+        char text[PATH_SIZE];
+        int listed = ReadRegValue(key, SZ_DISPLAY_NAME, text, sizeof text) &&
+                     ReadRegValue(key, SZ_UNINSTALL_STRING, text, sizeof text);
+        RegCloseKey(key);
+        if (listed)
+            return 1;
+    }
+    return WriteUninstallEntry();
 }
 
 int CreateDriverService(const char* name, const char* path)

@@ -34,6 +34,10 @@ extern int g_exitCode;
 extern int g_restartDue;
 // How many running agents this setup ended before its first copy.
 extern int g_agentsClosed;
+// What a first install that fails takes away again: the uninstaller it
+// placed, the Uninstall key it made.
+extern int g_placedUninstaller;
+extern int g_madeEntry;
 
 // setupmain.cpp
 int RegisterSetupClass(HINSTANCE instance);
@@ -49,11 +53,14 @@ int RunSilentSetup(const char* folder, int folderFits);
 // running agents are ended, within a bound when silent.
 int BeginInstall(int silent);
 // The agent runs again wherever setup ended one, and is started where it
-// ran after the first install too; not where a restart was started.
-void StartAgentAgain();
-// Copy, uninstaller and driver file: the install steps before the progress
-// bar is set to 100 in the dialog. Each step runs whatever the one before
-// did; 1 only when all of them did their part.
+// ran after the first install too; not where a restart was started, nor
+// after a failed copy (placed 0) where none ran.
+void StartAgentAgain(int placed);
+// The uninstaller, the listed entry with its record, then every new file
+// staged and put in place: the install steps before the progress bar is set
+// to 100 in the dialog. 1 when every file is in place or waits for the
+// restart; 0 when it failed, and then no installed file was changed and a
+// first install has left nothing.
 int InstallFiles();
 // Registration and shortcuts: the steps after it.
 int InstallRegistration();
@@ -66,14 +73,33 @@ DWORD FileSizeOf(const char* path);
 int CopySourceFiles();
 int CopyTree(const char* source, const char* dest);
 int CreateDirectoryPath(const char* path);
+// The outermost folder level that CreateDirectoryPath made, without its
+// backslash; empty when it made none.
+extern char g_madeFolder[200];
+// Removes the empty levels of the destination up to g_madeFolder.
+void RemoveMadeFolders();
 void ShowCopyStatus(const char* source, const char* dest);
 void AdvanceProgress(DWORD kb);
 
+// placefiles.cpp
+void ResetPlacement();
+// Copies from beside target, and keeps a copy of an existing target, both
+// recorded as recordName's (NULL: a file outside the destination folder)
+// before they are made. 0 when that failed.
+int StageFile(const char* from, const char* target, const char* recordName);
+// Every staged file over its target; one in use waits for the restart
+// (g_restartDue). 0 when one failed; DiscardPlacement then puts back what
+// was renamed.
+int CommitPlacement();
+// Deletes the staged copies and puts back every target already replaced.
+void DiscardPlacement();
+
 // register.cpp
-int CopyTwice(const char* from, const char* to);
-// Copies from onto to: 1, or 2 when to is in use and the copy waits beside
-// it for the restart to move it into place; 0 when neither could be done.
-int InstallFile(const char* from, const char* to);
+// A first install places the uninstaller before anything else, so that the
+// entry that lists the package can run it from the start.
+int PlaceUninstallerFirst();
+// The Uninstall entry, written now unless it already lists the package.
+int ListPackage();
 // Whether a removal left files or the driver service (its driver was
 // loaded) to be deleted at the next restart, together with whatever this
 // setup would install now.

@@ -67,9 +67,9 @@ static INT_PTR OkSequence(HWND dlg)
         DestroyWindow(dlg);
         return FALSE;
     }
-    int whole = InstallFiles();
+    int placed = InstallFiles();
     SendMessageA(GetDlgItem(g_setupDialog, IDC_PROGRESS), PBM_SETPOS, 100, 0);
-    whole &= InstallRegistration();
+    int whole = placed && InstallRegistration();
     ShowWindow(dlg, SW_HIDE);
     if (!whole) {
         g_exitCode = ERROR_INSTALL_FAILURE;
@@ -88,7 +88,7 @@ static INT_PTR OkSequence(HWND dlg)
         g_exitCode = 0;
         StringBox(g_instance, IDS_SETUP_COMPLETE, TEXT_SIZE, dlg, SZ_SETUP_CAPTION, MB_ICONINFORMATION);
     }
-    StartAgentAgain();
+    StartAgentAgain(placed);
     DestroyWindow(dlg);
     return FALSE;
 }

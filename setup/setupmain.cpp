@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include "agentclose.h"
 #include "cmdline.h"
+#include "folders.h"
 #include "footprint.h"
 #include "installpaths.h"
 #include "modulefolder.h"
@@ -25,6 +26,8 @@ HWND g_setupDialog;
 int g_exitCode;
 int g_restartDue;
 int g_agentsClosed;
+int g_placedUninstaller;
+int g_madeEntry;
 
 #define ROOT_SIZE 80
 
@@ -46,11 +49,32 @@ unsigned long FreeKBOfDestination()
     return SaturatedKB(GetFreeDiskBytes(root));
 }
 
+// Takes away what a first install that failed had made: nothing of a
+// package that was there before is touched.
+static void UndoFirstInstall()
+{
+    char path[STEP_PATH_SIZE];
+    if (g_placedUninstaller && FolderWithSuffix(GetSystemDirectoryA, path, sizeof path, "\\") &&
+        TextAppend(path, sizeof path, SZ_UNINSTALLER_EXE))
+        DeleteFileA(path);
+    if (g_madeEntry)
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP);
+    RemoveMadeFolders();
+}
+
 int InstallFiles()
 {
-    int whole = CopySourceFiles();
-    whole &= CopyUninstaller();
-    whole &= CopyDriverFile();
+    g_madeFolder[0] = 0;
+    g_madeEntry = 0;
+    // In this order the software list shows the package from the first
+    // file on, with an uninstaller that removes whatever is there.
+    int whole = PlaceUninstallerFirst() && ListPackage() && StartRecord();
+    ResetPlacement();
+    whole = whole && CopySourceFiles() && CopyUninstaller() && CopyDriverFile() && CommitPlacement();
+    if (!whole) {
+        DiscardPlacement();
+        UndoFirstInstall();
+    }
     return whole;
 }
 
@@ -66,19 +90,18 @@ int BeginInstall(int silent)
     // The keys would be dead after the restart.
     if (RemovalAwaitsRestart())
         return ERROR_FAIL_NOACTION_REBOOT;
-    if (!StartRecord())
-        return ERROR_INSTALL_FAILURE;
     // A running agent holds its own file, and an old one would keep running.
     g_restartDue = 0;
     CloseAgents(silent ? AGENT_CLOSE_BOUND_MS : 0, &g_agentsClosed);
     return 0;
 }
 
-void StartAgentAgain()
+void StartAgentAgain(int placed)
 {
     // Version 5 of the NT family starts the driver at its restart, but one
-    // that ran an agent already has the driver loaded.
-    if (g_agentsClosed || !IsNtVersion5())
+    // that ran an agent already has the driver loaded. A failed copy left
+    // the installed version as it was: only a closed agent starts again.
+    if (g_agentsClosed || (placed && !IsNtVersion5()))
         StartAgent();
 }
 
@@ -100,10 +123,10 @@ int RunSilentSetup(const char* folder, int folderFits)
     int refused = BeginInstall(1);
     if (refused)
         return refused;
-    int whole = InstallFiles();
-    whole &= InstallRegistration();
+    int placed = InstallFiles();
+    int whole = placed && InstallRegistration();
     // Silent mode starts no restart: the code tells that one is due.
-    StartAgentAgain();
+    StartAgentAgain(placed);
     if (!whole)
         return ERROR_INSTALL_FAILURE;
     return IsNtVersion5() || g_restartDue ? ERROR_SUCCESS_REBOOT_REQUIRED : 0;

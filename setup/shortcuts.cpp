@@ -91,16 +91,16 @@ int CreateShortcuts()
     for (int i = 0; i < LINK_COUNT; i++) {
         char link[MENU_PATH_SIZE];
         HANDLE probe = INVALID_HANDLE_VALUE;
-        // The probe creates an empty file when none exists and leaves an existing one alone.
-        if (g_targets[i][0] && TextJoin(link, sizeof link, folder, g_linkNames[i]))
+        // The name is setup's from here on, link or not, and recorded before
+        // the probe creates an empty file (an existing one stays as it is).
+        if (g_targets[i][0] && TextJoin(link, sizeof link, folder, g_linkNames[i]) &&
+            RecordInstalled(SZ_RECORD_LINKS, g_linkNames[i]))
             probe = CreateFileA(link, 0, 0, NULL, OPEN_ALWAYS, 0, NULL);
         if (probe == INVALID_HANDLE_VALUE) {
             whole = 0;
             continue;
         }
         CloseHandle(probe);
-        // The name is setup's from here on, link or not.
-        whole &= RecordInstalled(SZ_RECORD_LINKS, g_linkNames[i]);
         whole &= SUCCEEDED(CreateShellLink(g_targets[i], link, g_descriptions[i]));
     }
     if (SUCCEEDED(com) && coUninitialize)

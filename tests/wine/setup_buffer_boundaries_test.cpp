@@ -49,7 +49,9 @@ TEST(Boundaries, AStartMenuLinkPathOf179FitsAnd180IsSkipped)
         RegOpenKeyA(HKEY_CURRENT_USER, SZ_SHELL_FOLDERS_KEY, &key);
         RegSetValueExA(key, SZ_PROGRAMS_VALUE, 0, REG_SZ, (const BYTE*)programs.c_str(), (DWORD)programs.size() + 1);
         RegCloseKey(key);
-        p.AddFile("Files\\vorel12a.exe", 10);
+        // A whole package: without every part nothing is installed.
+        for (const char* file : { "Files\\vorel12a.exe", "Uninst\\vorel12u.exe", "Kernel\\vorel12s.sys" })
+            p.AddFile(file, 10);
         p.Run("-s -d" + p.dest);
         EXPECT_EQ(length == 179, FileExists(programs + "\\Tandrel\\Uninstall Tandrel.lnk")) << length;
         EXPECT_TRUE(FileExists(programs + "\\Tandrel\\Tandrel About.lnk")) << length;   // shorter names still fit

@@ -46,7 +46,9 @@ TEST(CopyTree, FlatCopyCreatesTheFolderLevelByLevelAndSkipsSubfolders)
     strcpy(g_sourceDir, p.source.c_str());
     g_copiedKB = 0;
     DWORD t0 = GetTickCount();
-    CopySourceFiles();
+    ResetPlacement();
+    EXPECT_EQ(1, CopySourceFiles());
+    EXPECT_EQ(1, CommitPlacement());
     DWORD took = GetTickCount() - t0;
     EXPECT_EQ((std::vector<std::string>{ "one.txt", "two.bin" }), FilesIn(dest));
     EXPECT_GE(took, 290u);                          // 100 ms after each of the three entries
@@ -55,7 +57,7 @@ TEST(CopyTree, FlatCopyCreatesTheFolderLevelByLevelAndSkipsSubfolders)
     EXPECT_NE(std::string::npos, std::string(g_sourceText).find(p.source + "Files\\"));
 }
 
-TEST(CopyTree, ExistingFilesAreOverwritten)
+TEST(CopyTree, ExistingAndReadOnlyFilesAreReplacedByOrdinaryFiles)
 {
     SetupHarness p;
     p.AddFile("Files\\new.txt", 50);
@@ -66,15 +68,22 @@ TEST(CopyTree, ExistingFilesAreOverwritten)
     WriteFileBytes(dest + "ro.txt", 6, FILE_ATTRIBUTE_READONLY);
     strcpy(g_destDir, dest.c_str());
     strcpy(g_sourceDir, p.source.c_str());
-    CopySourceFiles();
+    // Sources from a CD are read-only: their copies must not be.
+    SetFileAttributesA((p.source + "Files\\new.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    ResetPlacement();
+    EXPECT_EQ(1, CopySourceFiles());
+    EXPECT_EQ(1, CommitPlacement());
     auto size = [](const std::string& f) {
         WIN32_FILE_ATTRIBUTE_DATA d;
         return GetFileAttributesExA(f.c_str(), GetFileExInfoStandard, &d) ? d.nFileSizeLow : 0;
     };
     EXPECT_EQ(50u, size(dest + "new.txt"));
-    // Windows refuses to overwrite the read-only file; Wine's CopyFileA
-    // overwrites it, so its outcome is not asserted here.
-    SetFileAttributesA((dest + "ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(60u, size(dest + "ro.txt"));
+    for (const char* name : { "new.txt", "ro.txt" })
+        EXPECT_EQ(0u, GetFileAttributesA((dest + name).c_str()) &
+                          (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) << name;
+    EXPECT_EQ((std::vector<std::string>{ "new.txt", "ro.txt" }), FilesIn(dest));
+    SetFileAttributesA((p.source + "Files\\new.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 // Every level created gets the package's DACL on the NT family, protected

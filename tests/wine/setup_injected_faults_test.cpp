@@ -1,6 +1,7 @@
-// Each system call an install step makes fails in turn: that step changes
-// nothing, every later step still runs, no undocumented message appears,
-// and setup's exit code says that the installation is not whole.
+// Each system call an install step makes fails in turn. Before every file
+// is in place a failure takes back what this first install made; after it,
+// the failing step changes nothing and every later step still runs. No
+// undocumented message appears, and the exit code says the install is not whole.
 #include "setup_harness.h"
 #include <functional>
 #include <memory>
@@ -9,7 +10,7 @@
 
 namespace {
 
-const char ITEMS[] = "files run uninstall service links emptyLinks";
+const char ITEMS[] = "folder files uninstaller entry run uninstall service links emptyLinks";
 
 HRESULT WINAPI FailingCoCreateInstance(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*)
 {
@@ -24,28 +25,28 @@ struct Fault {
 
 TEST(InstallFaults, EachFailingCallChangesOnlyItsOwnStep)
 {
-    const char* all = "files run uninstall service links agent";
+    const char* all = "folder files uninstaller entry run uninstall service links agent";
     std::vector<Fault> faults = {
         { "none", [] { return std::shared_ptr<void>(); }, all },
         { "CopyFileA", [] { return ARM_HOOK(CopyFileA, [](LPCSTR, LPCSTR, BOOL) -> BOOL { return FALSE; }); },
-          "run uninstall service links agent" },
+          "" },
         { "CreateDirectoryA", [] { return ARM_HOOK(CreateDirectoryA, [](LPCSTR, LPSECURITY_ATTRIBUTES) -> BOOL { return FALSE; }); },
-          "run uninstall service agent" },
+          "" },
         { "RegOpenKeyA", [] { return ARM_HOOK(RegOpenKeyA, [](HKEY, LPCSTR, PHKEY) -> LONG { return ERROR_ACCESS_DENIED; }); },
-          "files uninstall service links agent" },
+          "folder files uninstaller entry uninstall service links agent" },
         { "RegCreateKeyA", [] { return ARM_HOOK(RegCreateKeyA, [](HKEY, LPCSTR, PHKEY) -> LONG { return ERROR_ACCESS_DENIED; }); },
-          "files run service links agent" },
+          "" },
         { "RegSetValueExA", [] { return ARM_HOOK(RegSetValueExA, [](HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD) -> LONG { return ERROR_ACCESS_DENIED; }); },
-          "files service links agent" },
+          "" },
         { "OpenSCManagerA", [] { return ARM_HOOK(OpenSCManagerA, [](LPCSTR, LPCSTR, DWORD) -> SC_HANDLE { return NULL; }); },
-          "files run uninstall links agent" },
+          "folder files uninstaller entry run uninstall links agent" },
         { "CreateServiceA", [] { return ARM_HOOK(CreateServiceA, [](SC_HANDLE, LPCSTR, LPCSTR, DWORD, DWORD, DWORD, DWORD, LPCSTR, LPCSTR, LPDWORD, LPCSTR, LPCSTR, LPCSTR) -> SC_HANDLE {
               SetLastError(ERROR_ACCESS_DENIED);
               return NULL;
           }); },
-          "files run uninstall links agent" },
+          "folder files uninstaller entry run uninstall links agent" },
         { "CoCreateInstance", [] { return FakeProc("CoCreateInstance", (FARPROC)(void*)FailingCoCreateInstance); },
-          "files run uninstall service links emptyLinks agent" },
+          "folder files uninstaller entry run uninstall service links emptyLinks agent" },
         { "CreateFileA of a link (the probe)", [] {
               return ARM_HOOK(CreateFileA, [](LPCSTR n, DWORD a, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD d, DWORD f, HANDLE t) -> HANDLE {
                   std::string name = n;
@@ -53,7 +54,7 @@ TEST(InstallFaults, EachFailingCallChangesOnlyItsOwnStep)
                       return INVALID_HANDLE_VALUE;
                   return REAL(CreateFileA)(n, a, s, sa, d, f, t);
               }); },
-          "files run uninstall service agent" },
+          "folder files uninstaller entry run uninstall service agent" },
     };
     for (const Fault& fault : faults) {
         SetupHarness p(NT4);

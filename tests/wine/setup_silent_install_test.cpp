@@ -90,7 +90,9 @@ TEST(SilentInstall, ASecondInstallLeavesOneSetOfEverything)
     p.dest = p.root.Path() + "other\\";
     EXPECT_EQ(0, p.Silent());
     bool found = false;
-    EXPECT_EQ(first + "*vorel12.htm*vorel12a.exe*vorel12v.vxd*" + p.dest,
+    // Each staged copy and each kept old file is named before it is made.
+    EXPECT_EQ(first + "*vorel12.htm*vorel12.htm.new*vorel12a.exe*vorel12a.exe.new*vorel12v.vxd*vorel12v.vxd.new*"
+                      "vorel12.htm.old*vorel12a.exe.old*" + p.dest,
               ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_RECORD_FILES, &found));
     EXPECT_TRUE(found);
     RemoveFootprint(first);

@@ -1,4 +1,5 @@
 #include "installation.h"
+#include <set>
 #include <objbase.h>
 #include <shlobj.h>
 #include <sstream>
@@ -87,6 +88,8 @@ static bool Present(const std::string& item, const std::string& dest)
     }
     if (item == "run")
         return !ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE).empty();
+    if (item == "entry")
+        return KeyExists(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP);
     if (item == "uninstall")
         return !ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_DISPLAY_NAME).empty();
     if (item == "service")
@@ -147,6 +150,8 @@ void ExpectInstalledWhole(const char* file, int line, const std::string& dest, D
     SCOPED_TRACE(testing::Message() << "installed whole, asked at " << file << ":" << line);
     EXPECT_EQ((std::vector<std::string>{ "vorel12.htm", "vorel12a.exe", "vorel12v.vxd" }), FilesIn(dest));
     EXPECT_TRUE(FileExists(SystemDir() + "\\vorel12u.exe"));
+    for (const char* suffix : { SZ_PENDING_SUFFIX, SZ_BACKUP_SUFFIX })
+        EXPECT_FALSE(FileExists(SystemDir() + "\\vorel12u.exe" + suffix)) << suffix;
     bool found;
     // Command lines in quotes: a blank in a folder cannot start another program.
     EXPECT_EQ("\"" + dest + "vorel12a.exe\"", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE, &found));
@@ -163,11 +168,27 @@ void ExpectInstalledWhole(const char* file, int line, const std::string& dest, D
     };
     for (const auto& value : entry)
         EXPECT_EQ(value.second, ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, value.first)) << value.first;
-    std::string files = "*" + ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_RECORD_FILES) + "*";
-    for (const char* name : { "*vorel12a.exe*", "*vorel12.htm*", "*vorel12v.vxd*" })
-        EXPECT_NE(std::string::npos, files.find(name)) << files;
-    EXPECT_EQ(0u, files.find("*" + dest + "*")) << files;
-    EXPECT_EQ(39u + dest.size() + 1, files.size()) << files; // each name once
+    // The folder's group: each package name once, with the staged and kept
+    // copies beside it that a cut-off run could leave.
+    std::string files = ReadRegString(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_RECORD_FILES);
+    std::vector<std::string> names;
+    for (size_t at = 0, star; at <= files.size(); at = star + 1) {
+        star = files.find('*', at);
+        if (star == std::string::npos)
+            star = files.size();
+        names.push_back(files.substr(at, star - at));
+    }
+    EXPECT_EQ(dest, names[0]) << files;
+    std::set<std::string> seen(names.begin() + 1, names.end());
+    EXPECT_EQ(names.size() - 1, seen.size()) << files;
+    std::set<std::string> allowed;
+    for (const char* name : { "vorel12a.exe", "vorel12.htm", "vorel12v.vxd" }) {
+        EXPECT_TRUE(seen.count(name)) << name << " in " << files;
+        for (const char* suffix : { "", SZ_PENDING_SUFFIX, SZ_BACKUP_SUFFIX })
+            allowed.insert(std::string(name) + suffix);
+    }
+    for (const std::string& name : seen)
+        EXPECT_TRUE(allowed.count(name)) << name << " in " << files;
     for (const char* flag : { SZ_NO_MODIFY, SZ_NO_REPAIR })
         EXPECT_EQ(1u, ReadRegNumber(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, flag)) << flag;
     EXPECT_EQ(estimatedKB, ReadRegNumber(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, SZ_ESTIMATED_SIZE));

@@ -1,0 +1,226 @@
+// Every new file is first copied beside its target under the pending
+// suffix, written in full and flushed; only when all of them are there are
+// the targets replaced, each by one rename. A failure before that changes no
+// installed file, and one among the renames puts back what was renamed, so
+// the installed version stays whole. A target in use keeps its new copy for
+// the restart.
+#include "setup.h"
+#include "footprint.h"
+#include "platform.h"
+#include "restartfile.h"
+#include "text.h"
+
+#define PLACE_MAX   12
+
+enum { PLACE_STAGED = 1, PLACE_BACKED = 2, PLACE_IN_USE = 4, PLACE_RENAMED = 8 };
+
+static char g_targets[PLACE_MAX][MAX_PATH];
+static int g_placeState[PLACE_MAX];
+static int g_placeCount;
+
+void ResetPlacement()
+{
+    g_placeCount = 0;
+}
+
+// target with suffix; 0 when it does not fit.
+static int Beside(char* buf, const char* target, const char* suffix)
+{
+    return TextCopy(buf, MAX_PATH, target) && TextAppend(buf, MAX_PATH, suffix);
+}
+
+// Whether the last error says that another program has the file open.
+static int HeldError()
+{
+    DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+// A copy that an earlier run left, or that someone else put there, is never
+// reused; a read-only one is no reason to keep it.
+static int DropCopy(const char* path)
+{
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    DeletePendingCopy(path);
+    return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES;
+}
+
+// A fresh copy of from at to, an ordinary file whatever the source's
+// attributes (a CD gives read-only ones), on the disk before it is used.
+static int FreshCopy(const char* from, const char* to)
+{
+    if (!DropCopy(to))
+        return 0;
+    DWORD start = GetTickCount();
+    while (!CopyFileA(from, to, TRUE))
+        if (!HeldBriefly(start))
+            return 0;
+    SetFileAttributesA(to, FILE_ATTRIBUTE_NORMAL);
+    HANDLE file = CreateFileA(to, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    int flushed = FlushFileBuffers(file) != 0;
+    CloseHandle(file);
+    return flushed;
+}
+
+// One rename of from over to. The 9x family has no MoveFileExA: the old
+// file goes first.
+static int Rename(const char* from, const char* to)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (IsNtPlatform()) {
+            if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                return 1;
+        } else if ((DeleteFileA(to) || GetLastError() == ERROR_FILE_NOT_FOUND) && MoveFileA(from, to)) {
+            return 1;
+        }
+        if (!HeldBriefly(start))
+            return 0;
+    }
+}
+
+// Whether another program holds the file: a running program's own file
+// cannot be opened for writing.
+static int InUse(const char* path)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            return 0;
+        }
+        if (!HeldBriefly(start))
+            return HeldError();
+    }
+}
+
+#define COMPARE_SIZE 4096
+
+
+static char g_compare[2][COMPARE_SIZE];
+
+// Whether both files can be read and hold the same bytes.
+static int SameContent(const char* a, const char* b)
+{
+    HANDLE files[2];
+    DWORD got[2];
+    const char* paths[2] = { a, b };
+    for (int i = 0; i < 2; i++)
+        files[i] = CreateFileA(paths[i], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+    int same = files[0] != INVALID_HANDLE_VALUE && files[1] != INVALID_HANDLE_VALUE;
+    for (got[0] = 1; same && got[0];) {
+        for (int i = 0; i < 2; i++)
+            same &= ReadFile(files[i], g_compare[i], COMPARE_SIZE, &got[i], NULL) != 0;
+        same &= got[0] == got[1];
+        for (DWORD k = 0; same && k < got[0]; k++)
+            same = g_compare[0][k] == g_compare[1][k];
+    }
+    for (int i = 0; i < 2; i++)
+        if (files[i] != INVALID_HANDLE_VALUE)
+            CloseHandle(files[i]);
+    return same;
+}
+
+int StageFile(const char* from, const char* target, const char* recordName)
+{
+    char pending[MAX_PATH];
+    char backup[MAX_PATH];
+    if (g_placeCount == PLACE_MAX || !TextCopy(g_targets[g_placeCount], MAX_PATH, target) ||
+        !Beside(pending, target, SZ_PENDING_SUFFIX) || !Beside(backup, target, SZ_BACKUP_SUFFIX))
+        return 0;
+    DWORD attributes = GetFileAttributesA(target);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return 0;
+    // Each name is in the record before the file exists, so that a run cut
+    // off at any point leaves nothing that removal cannot find.
+    char name[MAX_PATH];
+    if (recordName && (!RecordInstalled(SZ_RECORD_FILES, recordName) || !Beside(name, recordName, SZ_PENDING_SUFFIX) ||
+                       !RecordInstalled(SZ_RECORD_FILES, name) || !Beside(name, recordName, SZ_BACKUP_SUFFIX) ||
+                       (attributes != INVALID_FILE_ATTRIBUTES && !RecordInstalled(SZ_RECORD_FILES, name))))
+        return 0;
+    int* state = &g_placeState[g_placeCount];
+    *state = PLACE_STAGED;
+    g_placeCount++;
+    if (!FreshCopy(from, pending))
+        return 0;
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return 1;
+    // The old file is kept until every new one is in place. One that
+    // cannot be read is held by another program, and waits for the restart.
+    if (FreshCopy(target, backup))
+        *state |= PLACE_BACKED;
+    else if (HeldError())
+        *state |= PLACE_IN_USE;
+    else
+        return 0;
+    return 1;
+}
+
+static void Discard(int i)
+{
+    char path[MAX_PATH];
+    if (Beside(path, g_targets[i], SZ_PENDING_SUFFIX))
+        DropCopy(path);
+    if (Beside(path, g_targets[i], SZ_BACKUP_SUFFIX))
+        DropCopy(path);
+}
+
+void DiscardPlacement()
+{
+    for (int i = 0; i < g_placeCount; i++) {
+        char backup[MAX_PATH];
+        // A target that did not exist before goes again; one that did gets
+        // its old bytes back.
+        if (g_placeState[i] & PLACE_RENAMED) {
+            if (!(g_placeState[i] & PLACE_BACKED))
+                DeleteFileA(g_targets[i]);
+            else if (Beside(backup, g_targets[i], SZ_BACKUP_SUFFIX))
+                Rename(backup, g_targets[i]);
+        }
+        Discard(i);
+    }
+    g_placeCount = 0;
+}
+
+int CommitPlacement()
+{
+    char pending[MAX_PATH];
+    for (int i = 0; i < g_placeCount; i++) {
+        int* state = &g_placeState[i];
+        Beside(pending, g_targets[i], SZ_PENDING_SUFFIX);
+        if (*state & PLACE_IN_USE)
+            continue;
+        SetFileAttributesA(g_targets[i], FILE_ATTRIBUTE_NORMAL);
+        if ((*state & PLACE_BACKED) && InUse(g_targets[i]))
+            *state |= PLACE_IN_USE;
+        else if (Rename(pending, g_targets[i]))
+            *state |= PLACE_RENAMED;
+        else if (HeldError())
+            *state |= PLACE_IN_USE;
+        else
+            return 0;
+    }
+    // Only once every other file is in place: a new copy that waits for the
+    // restart cannot be taken back on the NT family.
+    for (int i = 0; i < g_placeCount; i++) {
+        if (!(g_placeState[i] & PLACE_IN_USE))
+            continue;
+        Beside(pending, g_targets[i], SZ_PENDING_SUFFIX);
+        // A file in use that already holds the new bytes (a loaded driver's
+        // on a repair) needs nothing.
+        if (SameContent(pending, g_targets[i]))
+            DropCopy(pending);
+        else if (ScheduleReplace(pending, g_targets[i]))
+            g_restartDue = 1;
+        else
+            return 0;
+    }
+    for (int i = 0; i < g_placeCount; i++)
+        if (Beside(pending, g_targets[i], SZ_BACKUP_SUFFIX))
+            DropCopy(pending);
+    g_placeCount = 0;
+    return 1;
+}
