@@ -134,7 +134,7 @@ int RunSilentSetup(const char* folder, int folderFits)
 
 // Held until setup ends: a second setup finds it, brings the first one's
 // dialog to the front and changes nothing.
-static HANDLE g_setupLock;
+HANDLE g_setupLock;
 
 static int TakeSetupLock(HWND self)
 {

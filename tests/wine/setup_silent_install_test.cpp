@@ -4,18 +4,6 @@
 
 namespace {
 
-struct Package : SetupHarness {
-    explicit Package(FakeOs os) : SetupHarness(os)
-    {
-        AddFile("Files\\vorel12a.exe", 3000);
-        AddFile("Files\\vorel12.htm", 1500);
-        AddFile("Files\\vorel12v.vxd", 2048);
-        AddFile("Kernel\\vorel12s.sys", 4096);
-        AddFile("Uninst\\vorel12u.exe", 2500);
-    }
-    int Silent() { return Run("-s -d" + dest.substr(0, dest.size() - 1)); }   // typed without the backslash
-};
-
 TEST(SilentInstall, Nt4InstallsEverythingAndStartsTheQuotedAgentFromTheWindowsFolder)
 {
     Package p(NT4);

@@ -1,0 +1,51 @@
+// Setup ended as a kill ends it, before each change it makes in turn: what
+// it leaves is listed, setup run again makes it whole, and a removal with the
+// restart after it leaves nothing.
+#include "setup_harness.h"
+#include "support/cutoff.h"
+
+namespace {
+
+TEST(CutOff, AnInstallOrAnUpgradeEndedAtAnyChangeIsFoundAndFinished)
+{
+    const struct {
+        const char* name;
+        bool upgrade;
+    } rows[] = { { "first install", false }, { "upgrade over a running agent", true } };
+    for (const auto& row : rows) {
+        bool cut = true;
+        for (int k = 1; cut; k++) {
+            SCOPED_TRACE(testing::Message() << row.name << ", cut before change " << k);
+            Package p(NT4);
+            HANDLE agent = INVALID_HANDLE_VALUE;
+            if (row.upgrade) {
+                ASSERT_EQ(0, p.Silent());
+                // The running agent's file can be read, not written.
+                agent = CreateFileA((p.dest + SZ_AGENT_EXE).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+            }
+            cut = RunCutAt(k, [&] { p.Silent(); });
+            // What the end of the process releases.
+            if (g_setupLock)
+                CloseHandle(g_setupLock);
+            g_setupLock = NULL;
+            if (agent != INVALID_HANDLE_VALUE)
+                CloseHandle(agent);
+            std::string there = FootprintPresent(p.dest, "folder run service links menu driver");
+            if (!there.empty())
+                EXPECT_EQ("uninstall", FootprintPresent(p.dest, "uninstall")) << there << " is not listed";
+            // The uninstaller's file alone, before the entry, is the one change that is not.
+            if (!cut)
+                break;
+            int code = p.Silent();
+            EXPECT_TRUE(code == 0 || code == ERROR_SUCCESS_REBOOT_REQUIRED) << code;
+            EXPECT_INSTALLED_WHOLE(p.dest, g_neededKB);
+            EXPECT_EQ((DWORD)ERROR_SUCCESS_REBOOT_REQUIRED, RunBuiltProgram("vorel12u.exe", "-s"));
+            CarryOutRestart();
+            EXPECT_EQ("", FootprintPresent(p.dest, "folder files uninstaller entry run service links menu driver"));
+            if (HasFailure())
+                return;
+        }
+    }
+}
+
+}  // namespace
