@@ -13,10 +13,19 @@ static const char SZ_RENAME[] = "rename";
 // The section's lines, each with its NUL, and the empty line that ends them.
 static char g_wininit[WININIT_SIZE];
 
+// The 9x family's names are alike whatever their case.
+static int SameName(const char* a, const char* b)
+{
+    unsigned n = TextLength(a);
+    return n == TextLength(b) && TextSameStart(a, b, n);
+}
+
 // The section is read and written whole: WritePrivateProfileStringA would
-// keep only one of several "NUL=" lines. New lines go last, as the 9x
-// family carries them out in order.
-static int AddRenameLine(const char* target, const char* source)
+// keep only one of several "NUL=" lines. Every line whose source is drop
+// goes: its file is gone, and a later file can take its short name. Then
+// target=source goes last, as the 9x family carries lines out in order. The
+// names are in the OEM code page. Other lines stay as they are.
+static int RewriteRenameSection(const char* drop, const char* target, const char* source)
 {
     char path[MAX_PATH];
     if (!FolderWithSuffix(GetWindowsDirectoryA, path, sizeof path, SZ_WININIT))
@@ -25,22 +34,45 @@ static int AddRenameLine(const char* target, const char* source)
     // A section that filled the buffer may hold more than was read: it is left alone.
     if (n >= WININIT_SIZE - 2)
         return 0;
-    char* line = g_wininit + n;
-    unsigned room = WININIT_SIZE - n;
-    if (!TextCopy(line, room, target) || !TextAppendChar(line, room, '=') || !TextAppend(line, room, source) ||
-        TextLength(line) + 2 > room)
+    g_wininit[n] = 0;
+    unsigned kept = 0;
+    int dropped = 0;
+    for (unsigned at = 0, next; at < n && g_wininit[at]; at = next) {
+        const char* line = g_wininit + at;
+        unsigned equals = 0;
+        while (line[equals] && line[equals] != '=')
+            equals = TextNext(line, equals);
+        next = at + TextLength(line) + 1;
+        if (drop && line[equals] == '=' && SameName(line + equals + 1, drop)) {
+            dropped = 1;
+            continue;
+        }
+        // Moved down over the dropped ones, never past what is still to read.
+        while (at < next)
+            g_wininit[kept++] = g_wininit[at++];
+    }
+    char* line = g_wininit + kept;
+    unsigned room = WININIT_SIZE - kept;
+    line[0] = 0;
+    if (target && (!TextCopy(line, room, target) || !TextAppendChar(line, room, '=') ||
+                   !TextAppend(line, room, source) || TextLength(line) + 2 > room))
         return 0;
-    line[TextLength(line) + 1] = 0;
-    // The 9x family keeps profiles in memory: flushed, the line survives a crash.
+    if (!target && !dropped)
+        return 1;
+    if (target)
+        line[TextLength(line) + 1] = 0;
+    // The 9x family keeps profiles in memory: flushed, the lines survive a crash.
     int written = WritePrivateProfileSectionA(SZ_RENAME, g_wininit, path) != 0;
     WritePrivateProfileStringA(NULL, NULL, NULL, path);
     return written;
 }
 
+// The short path in the OEM code page, in which the restart's real-mode
+// program reads WININIT.INI.
 static int ShortName(const char* path, char* out)
 {
     DWORD n = GetShortPathNameA(path, out, SHORT_PATH_SIZE);
-    return n > 0 && n < SHORT_PATH_SIZE;
+    return n > 0 && n < SHORT_PATH_SIZE && CharToOemA(out, out);
 }
 
 int ScheduleReplace(const char* source, const char* target)
@@ -49,7 +81,9 @@ int ScheduleReplace(const char* source, const char* target)
         return MoveFileExA(source, target, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != 0;
     char from[SHORT_PATH_SIZE];
     char to[SHORT_PATH_SIZE];
-    return ShortName(source, from) && ShortName(target, to) && AddRenameLine(to, from);
+    // A line of an earlier run whose file was deleted would move this new
+    // file over that line's target.
+    return ShortName(source, from) && ShortName(target, to) && RewriteRenameSection(from, to, from);
 }
 
 int ScheduleDelete(const char* path)
@@ -73,17 +107,36 @@ int ScheduleDelete(const char* path)
     if (IsNtPlatform())
         return MoveFileExA(plain, NULL, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
     char name[SHORT_PATH_SIZE];
-    return ShortName(plain, name) && AddRenameLine("NUL", name);
+    return ShortName(plain, name) && RewriteRenameSection(NULL, "NUL", name);
 }
 
 int DeleteOrSchedule(const char* path, int tries)
 {
+    // Only the package's own files come here: no attribute of theirs keeps them.
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    DWORD start = GetTickCount();
     int deleted = 0;
     while (tries-- > 0)
         deleted |= DeleteFileA(path) != 0;
+    while (!deleted && HeldBriefly(start))
+        deleted = DeleteFileA(path) != 0;
     if (deleted || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
         return 1;
     return ScheduleDelete(path) ? 2 : 0;
+}
+
+int DeletePendingCopy(const char* path)
+{
+    // The short name is asked while the file is there. One too long for a
+    // line was never in one of ours.
+    char name[SHORT_PATH_SIZE];
+    int named = !IsNtPlatform() && ShortName(path, name);
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    DWORD start = GetTickCount();
+    while (!DeleteFileA(path) && GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
+        if (!HeldBriefly(start))
+            return 0;
+    return !named || RewriteRenameSection(name, NULL, NULL);
 }
 
 int HeldBriefly(DWORD start)

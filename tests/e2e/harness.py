@@ -50,6 +50,7 @@ class Prefix:
         shutil.rmtree(self.path, ignore_errors=True)
         subprocess.run(["cp", "-a", base, self.path], check=True)
         self.env = dict(os.environ, WINEPREFIX=self.path)
+        self.runas = []                     # before each Wine program: the user it runs as
         self.codepage = "windows-1252"      # of the ANSI texts that Wine's programs print
         # Wine's error channel of every process in this copy, for a failure's report.
         self.errors = open(self.path + ".wine-errors.log", "wb")
@@ -57,12 +58,28 @@ class Prefix:
         self.run(["reg", "add", "HKCU\\Software\\Wine\\Explorer\\Desktops", "/v", "Default", "/d", "1024x768", "/f"])
 
     def run(self, args, timeout=60, check_exit=True):
-        p = subprocess.run([WINE] + args, env=self.env, stdin=subprocess.DEVNULL,
+        p = subprocess.run(self.runas + [WINE] + args, env=self.env, stdin=subprocess.DEVNULL,
                            stdout=subprocess.PIPE, stderr=self.errors, timeout=timeout)
         out = p.stdout.decode(self.codepage.replace("windows-", "cp"), "replace").replace("\r\n", "\n")
         if check_exit and p.returncode != 0:
             raise AssertionError("%s exited with %d" % (args, p.returncode))
         return p.returncode, out
+
+    def as_user(self, uid=65534):
+        """From here on every Wine program of this copy runs as an unprivileged
+        user, who owns the copy: Wine then refuses as Windows does (it writes
+        over no read-only file). The user's own HOME and TMPDIR go with it."""
+        self.stop_server()
+        home = self.path + "-home"
+        os.makedirs(os.path.join(home, "tmp"))
+        subprocess.run(["chown", "-R", "%d:%d" % (uid, uid), self.path, home], check=True)
+        self.runas = ["setpriv", "--reuid=%d" % uid, "--regid=%d" % uid, "--clear-groups"]
+        self.env = dict(self.env, HOME=home, TMPDIR=os.path.join(home, "tmp"))
+
+    def stop_server(self):
+        for flag in ("-k", "-w"):
+            subprocess.run(self.runas + [WINESERVER, flag], env=self.env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
 
     def set_version(self, version, *exes):
         for exe in exes or ("setup.exe", "vorel12a.exe", "vorel12u.exe"):
@@ -75,9 +92,9 @@ class Prefix:
         return os.path.join(self.path, "drive_c", *winpath[3:].split("\\"))
 
     def close(self):
-        subprocess.run([WINESERVER, "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run([WINESERVER, "-w"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.stop_server()
         shutil.rmtree(self.path, ignore_errors=True)
+        shutil.rmtree(self.path + "-home", ignore_errors=True)
         self.errors.close()
         os.remove(self.errors.name)
 
@@ -160,12 +177,12 @@ class Started:
     """A program started through the UI driver; wait() gives its whole exit code,
     which the driver prints, since Wine's own status keeps only the low 8 bits."""
 
-    def __init__(self, env, errors):
+    def __init__(self, prefix, env):
         # Output to a file, not a pipe: a program it starts (setup starts the
         # agent) inherits the pipe and would hold it open.
         self.out = tempfile.TemporaryFile()
-        self.popen = subprocess.Popen([WINE, UIDRIVER, "run"], env=env, stdin=subprocess.DEVNULL,
-                                      stdout=self.out, stderr=errors)
+        self.popen = subprocess.Popen(prefix.runas + [WINE, UIDRIVER, "run"], env=env, stdin=subprocess.DEVNULL,
+                                      stdout=self.out, stderr=prefix.errors)
 
     def wait(self, timeout=120):
         code = self.popen.wait(timeout=timeout)
@@ -183,7 +200,7 @@ def launch(prefix, cmdline, wait=True, timeout=120, env=None):
     """Starts cmdline exactly as a user would type it, through the UI driver;
     env adds variables that the program and what it starts inherit. Waits for
     (exit code, output), or returns the Started program."""
-    started = Started(dict(prefix.env, E2E_CMDLINE=cmdline, **(env or {})), prefix.errors)
+    started = Started(prefix, dict(prefix.env, E2E_CMDLINE=cmdline, **(env or {})))
     if not wait:
         return started
     try:
@@ -194,7 +211,7 @@ def launch(prefix, cmdline, wait=True, timeout=120, env=None):
 
 
 def ui(prefix, *args, timeout=60):
-    p = subprocess.run([WINE, UIDRIVER] + list(args), env=prefix.env, stdin=subprocess.DEVNULL,
+    p = subprocess.run(prefix.runas + [WINE, UIDRIVER] + list(args), env=prefix.env, stdin=subprocess.DEVNULL,
                        stdout=subprocess.PIPE, stderr=prefix.errors, timeout=timeout)
     return p.returncode, p.stdout.decode("latin-1").replace("\r\n", "\n").strip()
 
@@ -309,7 +326,7 @@ def hold(prefix, winpath, seconds=120):
     """The UI driver holds a file open without sharing until the returned
     process is killed or the time is up."""
     out = tempfile.TemporaryFile()
-    p = subprocess.Popen([WINE, UIDRIVER, "hold", winpath, str(seconds)], env=prefix.env, stdin=subprocess.DEVNULL,
+    p = subprocess.Popen(prefix.runas + [WINE, UIDRIVER, "hold", winpath, str(seconds)], env=prefix.env, stdin=subprocess.DEVNULL,
                          stdout=out, stderr=prefix.errors)
 
     def held():
@@ -323,9 +340,8 @@ def hold(prefix, winpath, seconds=120):
 def restart(prefix):
     """A restart and a logon: the Wine session ends, the next boot carries out
     the pending renames and WININIT.INI, and wineboot runs the Run values."""
-    for flag in ("-k", "-w"):
-        subprocess.run([WINESERVER, flag], env=prefix.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    subprocess.run([WINE, "wineboot"], env=prefix.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+    prefix.stop_server()
+    subprocess.run(prefix.runas + [WINE, "wineboot"], env=prefix.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                    stderr=prefix.errors, timeout=120)
     check(reg_value(prefix, PENDING_KEY, "PendingFileRenameOperations") is None, "the restart carried out every rename")
 

@@ -195,6 +195,33 @@ def setup_again_on_a_live_machine(dist, prefix):
 
 
 @scenario
+def a_read_only_package_installs_upgrades_and_installs_again(dist, prefix):
+    # A package pressed on a CD: each file read-only, which CopyFileA passes
+    # on to its copy. Wine refuses to write over or delete such a copy only
+    # for a user who is not root, as Windows does for everyone.
+    prefix.as_user()
+    v2 = next_version(dist)
+    v1 = os.path.join(work_dir(), "e2e-package")
+    for top, _, names in list(os.walk(v1)) + list(os.walk(v2)):
+        for name in names:
+            os.chmod(os.path.join(top, name), 0o444)
+    silent_install(v1, prefix, APPS, expect=INSTALLED)
+    wait_for(lambda: agent_pid(prefix), 20, "the agent")
+    silent_install(v2, prefix, APPS, expect=INSTALLED)
+    installed = ((APPS + "vorel12a.exe", "Files/vorel12a.exe"), (APPS + "vorel12.htm", "Files/vorel12.htm"),
+                 (UNINSTALLER, "Uninst/vorel12u.exe"), (DRIVER, "Kernel/vorel12s.sys"))
+    for winpath, rel in installed:
+        check(same_file(prefix, winpath, os.path.join(v2, rel)), "the next version's %s is in place" % winpath)
+        check(os.stat(prefix.unix(winpath)).st_mode & 0o200, "%s is not read-only" % winpath)
+    # The loaded driver's file goes at the restart; the uninstaller's own stays.
+    silent_uninstall(prefix, nt=True)
+    restart(prefix)
+    check_footprint_gone(prefix, APPS)
+    silent_install(v1, prefix, APPS, expect=INSTALLED)
+    check(same_file(prefix, UNINSTALLER, os.path.join(v1, "Uninst", "vorel12u.exe")), "the uninstaller is replaced")
+
+
+@scenario
 def two_setups_at_once_install_once(dist, prefix):
     prefix.set_version("win2k")
     setup = wine_path(os.path.join(test_package(dist), "setup.exe"))

@@ -22,11 +22,16 @@ def hex_bytes(text):
     return " ".join("%02x" % b for b in text.encode("latin-1"))
 
 
-def wininit(prefix):
+def wininit_path(prefix):
     """WININIT.INI of the Windows folder, whatever the case of its name."""
     folder = prefix.unix("C:\\windows")
-    name = next((n for n in os.listdir(folder) if n.lower() == "wininit.ini"), None)
-    return open(os.path.join(folder, name), "rb").read().decode("latin-1") if name else ""
+    name = next((n for n in os.listdir(folder) if n.lower() == "wininit.ini"), "wininit.ini")
+    return os.path.join(folder, name)
+
+
+def wininit(prefix):
+    path = wininit_path(prefix)
+    return open(path, "rb").read().decode("latin-1") if os.path.exists(path) else ""
 
 
 def install_on_win98(dist, prefix, env=None):
@@ -94,9 +99,20 @@ def win98_agent_loads_the_vxd_and_acts_on_its_keys(dist, prefix):
     text = wininit(prefix)
     print("WININIT.INI:", text.replace("\r\n", " | "))
     check("[rename]" in text.lower() and text.count("=") == 1, "the page waits in [rename]")
+    # Another program's line waits after it. Setup again, with the page free,
+    # copies it at once: its line goes with the .new it named, since the next
+    # file can take that short name; the other program's line stays.
+    open(prefix.unix("C:\\other.tmp"), "wb").close()
+    with open(wininit_path(prefix), "ab") as f:
+        f.write(b"NUL=C:\\OTHER.TMP\r\n")
     held.kill()
     held.wait()
+    silent_install(v2, prefix, DEST, expect=INSTALLED)
+    text = wininit(prefix)
+    print("WININIT.INI:", text.replace("\r\n", " | "))
+    check(text.count("=") == 1 and "NUL=C:\\OTHER.TMP" in text, "only the other program's line is left")
     restart(prefix)
+    check(not os.path.exists(prefix.unix("C:\\other.tmp")), "the restart carried out the other program's line")
     check(same_file(prefix, DEST + "vorel12.htm", os.path.join(v2, "Files", "vorel12.htm")),
           "after the restart the new help page is in place")
 
