@@ -148,8 +148,3 @@ int HeldBriefly(DWORD start)
     SetLastError(error);
     return 1;
 }
-
-int DeletePendingCopy(const char* path)
-{
-    return DeleteFileA(path) || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES;
-}

@@ -23,9 +23,6 @@ int DeleteOrSchedule(const char* path, int tries);
 // not there) and no line names it.
 int DeletePendingCopy(const char* path);
 
-// Deletes a copy that an earlier run may have left for the restart. 1 when
-// it is gone.
-int DeletePendingCopy(const char* path);
 // After a failed file call: whether its error is a sharing or lock
 // violation and start (a GetTickCount value) is less than HOLD_BOUND_MS ago;
 // then it has paused HOLD_PAUSE_MS for another try. The error is kept.

@@ -36,20 +36,13 @@ static int HeldError()
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
-// A copy that an earlier run left, or that someone else put there, is never
-// reused; a read-only one is no reason to keep it.
-static int DropCopy(const char* path)
-{
-    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    DeletePendingCopy(path);
-    return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES;
-}
-
 // A fresh copy of from at to, an ordinary file whatever the source's
 // attributes (a CD gives read-only ones), on the disk before it is used.
+// A copy that an earlier run left, or that someone else put there, is
+// never reused.
 static int FreshCopy(const char* from, const char* to)
 {
-    if (!DropCopy(to))
+    if (!DeletePendingCopy(to))
         return 0;
     DWORD start = GetTickCount();
     while (!CopyFileA(from, to, TRUE))
@@ -163,9 +156,9 @@ static void Discard(int i)
 {
     char path[MAX_PATH];
     if (Beside(path, g_targets[i], SZ_PENDING_SUFFIX))
-        DropCopy(path);
+        DeletePendingCopy(path);
     if (Beside(path, g_targets[i], SZ_BACKUP_SUFFIX))
-        DropCopy(path);
+        DeletePendingCopy(path);
 }
 
 void DiscardPlacement()
@@ -212,7 +205,7 @@ int CommitPlacement()
         // A file in use that already holds the new bytes (a loaded driver's
         // on a repair) needs nothing.
         if (SameContent(pending, g_targets[i]))
-            DropCopy(pending);
+            DeletePendingCopy(pending);
         else if (ScheduleReplace(pending, g_targets[i]))
             g_restartDue = 1;
         else
@@ -220,7 +213,7 @@ int CommitPlacement()
     }
     for (int i = 0; i < g_placeCount; i++)
         if (Beside(pending, g_targets[i], SZ_BACKUP_SUFFIX))
-            DropCopy(pending);
+            DeletePendingCopy(pending);
     g_placeCount = 0;
     return 1;
 }
