@@ -78,10 +78,9 @@ inline constexpr char SZ_AGENT_CLASS[] = "ZNVACPI10";
 inline constexpr char SZ_SETUP_CLASS[] = "SetupOVClass";
 inline constexpr char SZ_UNINSTALL_CLASS[] = "VOREL12UNST";
 
-// One setup at a time on the machine (the second name where the system
-// has no global names), and one agent per session.
-inline constexpr char SZ_SETUP_LOCK[] = "Global\\VOREL12.Setup";
-inline constexpr char SZ_SETUP_LOCK_LOCAL[] = "VOREL12.Setup";
+// One setup or removal at a time on the machine: this file in the system
+// folder, held open without sharing. One agent per session: a named mutex.
+inline constexpr char SZ_INSTALL_LOCK[] = "\\vorel12.lck";
 inline constexpr char SZ_AGENT_LOCK[] = "VOREL12.Agent";
 // An unattended run (setup -s, vorel12u -s) gives running agents this long
 // to end, then goes on without them: an agent's own stop takes at most about

@@ -40,8 +40,6 @@ extern int g_placedUninstaller;
 extern int g_madeEntry;
 
 // setupmain.cpp
-// Held until setup ends.
-extern HANDLE g_setupLock;
 int RegisterSetupClass(HINSTANCE instance);
 HWND CreateSetupWindow(HINSTANCE instance, LPSTR cmdline);
 LRESULT CALLBACK SetupWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -5,6 +5,7 @@
 #include "cmdline.h"
 #include "folders.h"
 #include "footprint.h"
+#include "installlock.h"
 #include "installpaths.h"
 #include "modulefolder.h"
 #include "window.h"
@@ -132,26 +133,11 @@ int RunSilentSetup(const char* folder, int folderFits)
     return IsNtVersion5() || g_restartDue ? ERROR_SUCCESS_REBOOT_REQUIRED : 0;
 }
 
-// Held until setup ends: a second setup finds it, brings the first one's
-// dialog to the front and changes nothing.
-HANDLE g_setupLock;
-
+// The lock is held until setup ends: a second setup, or one beside a
+// removal, brings the first one's dialog to the front and changes nothing.
 static int TakeSetupLock(HWND self)
 {
-    for (int i = 0; !g_setupLock && i < 2; i++) {
-        SetLastError(0);
-        g_setupLock = CreateMutexA(NULL, FALSE, i ? SZ_SETUP_LOCK_LOCAL : SZ_SETUP_LOCK);
-        DWORD error = GetLastError();
-        if (g_setupLock && error == ERROR_ALREADY_EXISTS) {
-            CloseHandle(g_setupLock);
-            g_setupLock = NULL;
-        }
-        // Another setup, or a global name that someone else holds: a
-        // session's own name would let two setups install at once.
-        if (error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED)
-            break;
-    }
-    if (g_setupLock)
+    if (TakeInstallLock())
         return 1;
     for (HWND first = NULL; (first = FindWindowExA(NULL, first, SZ_SETUP_CLASS, NULL)) != NULL;) {
         HWND dialog = GetLastActivePopup(first);

@@ -152,43 +152,65 @@ void DeleteRegistryEntries()
         RegDeleteValueA(key, SZ_RUN_VALUE);
         RegCloseKey(key);
     }
-    // The platform's own semantics: NT keeps a key that still has subkeys.
-    if (!g_kept)
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY);
     RegDeleteKeyA(HKEY_CLASSES_ROOT, SZ_CLSID_KEY);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, SZ_PROPSHEET_KEY);
 }
 
 // The file of a loaded driver is held until the restart; so is the
-// uninstaller's own, and the new copies that setup left beside either. The
-// 9x family has no driver file of the package's.
+// uninstaller's own, and the new copies and backups that setup left beside
+// either. The 9x family has no driver file of the package's.
 void DeleteSystemFiles(DWORD platform)
 {
     static const char* const names[2] = { SZ_UNINSTALLER_EXE, SZ_DRIVER_UNDER_SYSDIR };
+    static const char* const suffixes[2] = { SZ_PENDING_SUFFIX, SZ_BACKUP_SUFFIX };
     char path[TEXT_PATH_SIZE];
     for (int i = 0; i < (platform == VER_PLATFORM_WIN32_NT ? 2 : 1); i++) {
         if (!FolderWithSuffix(GetSystemDirectoryA, path, sizeof path, "") || !TextAppend(path, sizeof path, "\\") ||
             !TextAppend(path, sizeof path, names[i]))
             continue;
-        // The uninstaller's own file stays; only its new copy goes.
+        // The uninstaller's own file stays; only its copies go.
         if (i)
             Settle(DeleteOrSchedule(path, 2));
-        if (TextAppend(path, sizeof path, SZ_PENDING_SUFFIX))
-            Settle(DeleteOrSchedule(path, 2));
+        unsigned n = TextLength(path);
+        for (int k = 0; k < 2; k++) {
+            path[n] = 0;
+            if (TextAppend(path, sizeof path, suffixes[k]))
+                Settle(DeleteOrSchedule(path, 2));
+        }
     }
 }
 
-void MarkRemovalPending()
+static int MarkerPath(char* marker)
+{
+    return FolderWithSuffix(GetSystemDirectoryA, marker, TEXT_PATH_SIZE, SZ_REMOVAL_MARKER);
+}
+
+int MarkRemovalPending()
 {
     char marker[TEXT_PATH_SIZE];
-    if (!g_restartDue || !FolderWithSuffix(GetSystemDirectoryA, marker, sizeof marker, SZ_REMOVAL_MARKER))
-        return;
+    if (!MarkerPath(marker))
+        return 0;
     HANDLE file = CreateFileA(marker, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    CloseHandle(file);
     // A marker that the restart would not delete would refuse setup for good.
-    if (!ScheduleDelete(marker))
+    if (ScheduleDelete(marker))
+        return 1;
+    DeleteFileA(marker);
+    return 0;
+}
+
+void EndRemoval()
+{
+    char marker[TEXT_PATH_SIZE];
+    // Its line for the restart stays: deleting a file that is gone does nothing.
+    if (!g_restartDue && MarkerPath(marker))
         DeleteFileA(marker);
+    // The platform's own semantics: NT keeps a key that still has subkeys.
+    if (!g_kept)
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY);
+    RegFlushKey(HKEY_LOCAL_MACHINE);
 }
 
 void DeleteVorel12Folder()

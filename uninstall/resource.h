@@ -7,5 +7,6 @@
 #define IDS_DONE_9X         2
 #define IDS_DONE_NT         3
 #define IDS_NOT_REMOVED     4
+#define IDS_ALREADY_RUNNING 5
 
 #endif

@@ -29,12 +29,18 @@ int DeleteDriverService(SC_HANDLE manager);
 void ClearRecorded(const char* record, const char* older);
 void ClearDestinationFolder();
 void ClearStartMenuFolder();
+// The Run value and the vendor's two keys; the Uninstall entry waits for
+// EndRemoval.
 void DeleteRegistryEntries();
 void DeleteSystemFiles(DWORD platform);
 void DeleteVorel12Folder();
-// Leaves the marker that keeps setup out until the restart has finished
-// this removal; only when something was left for the restart.
-void MarkRemovalPending();
+// Before the first change: the marker that keeps setup out until the
+// restart, with its own deletion left to that restart. 0 when it is not
+// in place.
+int MarkRemovalPending();
+// The last step: the marker goes again when nothing was left to the
+// restart, then the Uninstall entry with its record, unless a file stays.
+void EndRemoval();
 void ScanEnumeratorKeys();
 
 #endif

@@ -4,6 +4,7 @@
 #include "agentclose.h"
 #include "cmdtail.h"
 #include "footprint.h"
+#include "installlock.h"
 #include "window.h"
 #include "platform.h"
 #include "resource.h"
@@ -20,10 +21,37 @@ int g_exitCode;
 
 static const char SZ_CAPTION[] = "Tandrel";
 
+// Each step after the marker can be cut off: the marker keeps setup out
+// until the restart has done what was left to it, and the Uninstall entry
+// goes last, so that running the uninstaller again finishes the removal.
+static void RemoveFootprint(DWORD platform)
+{
+    // An unattended run waits on no one: an agent still running after the
+    // bound keeps its files, which the restart then deletes.
+    g_restartDue = !CloseAgents(g_silent ? AGENT_CLOSE_BOUND_MS : 0, NULL);
+    ClearDestinationFolder();
+    ClearStartMenuFolder();
+    DeleteRegistryEntries();
+    RemoveDriverService();
+    DeleteSystemFiles(platform);
+    DeleteVorel12Folder();
+    ScanEnumeratorKeys();
+    EndRemoval();
+}
+
 static LRESULT RemovalSequence(HWND hwnd)
 {
     OSVERSIONINFOA v;
     ReadVersion(&v);
+    // Setup or another removal is at work: this one changes nothing.
+    if (!TakeInstallLock()) {
+        g_exitCode = ERROR_INSTALL_ALREADY_RUNNING;
+        if (!g_silent)
+            StringBox(g_instance, IDS_ALREADY_RUNNING, TEXT_PATH_SIZE, NULL, SZ_CAPTION,
+                      MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND | MB_TOPMOST);
+        DestroyWindow(hwnd);
+        return 1;
+    }
     if (!g_silent &&
         StringBox(g_instance, IDS_CONFIRM, CONFIRM_SIZE, NULL, SZ_CAPTION,
                   MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND | MB_TOPMOST) == IDNO) {
@@ -31,19 +59,14 @@ static LRESULT RemovalSequence(HWND hwnd)
         DestroyWindow(hwnd);
         return 1;
     }
-    // An unattended run waits on no one: an agent still running after the
-    // bound keeps its files, which the restart then deletes.
+    // Without the marker a deletion left to the restart could take what a
+    // later setup installs: nothing is removed then.
     g_kept = 0;
-    g_restartDue = !CloseAgents(g_silent ? AGENT_CLOSE_BOUND_MS : 0, NULL);
-    ClearDestinationFolder();
-    ClearStartMenuFolder();
-    DeleteRegistryEntries();
-    RemoveDriverService();
-    DeleteSystemFiles(v.dwPlatformId);
-    RegFlushKey(HKEY_LOCAL_MACHINE);
-    DeleteVorel12Folder();
-    ScanEnumeratorKeys();
-    MarkRemovalPending();
+    g_restartDue = 0;
+    if (MarkRemovalPending())
+        RemoveFootprint(v.dwPlatformId);
+    else
+        g_kept = 1;
     // The NT family's driver stays loaded until the next restart.
     UINT done = IDS_DONE_9X;
     g_exitCode = 0;

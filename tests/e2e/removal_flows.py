@@ -1,5 +1,6 @@
 """Removal: the uninstaller leaves the machine as it was before the installation."""
 import os
+import signal
 import tempfile
 import time
 
@@ -137,6 +138,12 @@ def double_byte_folder_installs_and_goes_whole(dist, prefix):
     check_footprint_gone(prefix, dest)
 
 
+def pending_deletions(prefix):
+    """The paths, in lower case, that the restart renames or deletes."""
+    value = reg_value(prefix, PENDING_KEY, "PendingFileRenameOperations") or ""
+    return [e[4:].lower().rstrip("\\") if e.startswith("\\??\\") else e.lower() for e in value.split("\\0") if e]
+
+
 def package_files_in(prefix, folder):
     return sorted(f for f in os.listdir(prefix.unix(folder.rstrip("\\"))) if f.startswith("vorel12"))
 
@@ -168,10 +175,10 @@ def nt40_removal_on_a_live_machine(dist, prefix):
     check(package_files_in(prefix, TOOLS) == ["vorel12.htm"], "only the held file waits in the second folder")
     check(not os.path.exists(prefix.unix("C:\\windows\\system32\\drivers\\vorel12s.sys.new")),
           "and no new copy waits beside the driver")
-    pending = reg_value(prefix, PENDING_KEY, "PendingFileRenameOperations") or ""
+    pending = pending_deletions(prefix)
     print("pending:", pending)
-    for name in ("vorel12.htm", "Tools", "vorel12s.sys"):
-        check(name.lower() in pending.lower(), "%s is left to the restart" % name)
+    for path in (TOOLS + "vorel12.htm", TOOLS, "C:\\windows\\system32\\drivers\\vorel12s.sys"):
+        check(path.lower().rstrip("\\") in pending, "%s is left to the restart" % path)
     check(reg_value(prefix, UNINSTALL_KEY, "DisplayName") is None, "the Uninstall entry is gone")
     held.kill()
     held.wait()
@@ -205,3 +212,80 @@ def two_agents_started_together_one_runs(dist, prefix):
     silent_uninstall(prefix, nt=True)
     check(not agents(), "a removal leaves none")
     check(both.wait(timeout=30) == 0, "both agents ended with 0")
+
+
+def service_manager(prefix):
+    found = [pid for pid, c in wine_processes(prefix) if c.lower().endswith("services.exe")]
+    check(len(found) == 1, "the service manager runs")
+    return found[0]
+
+
+@scenario
+def removal_killed_after_a_held_file_is_finished_by_the_restart(dist, prefix):
+    pkg = test_package(dist)
+    silent_install(pkg, prefix, TOOLS, "nt40")
+    wait_for(lambda: agent_pid(prefix) and "0x00220000" in driver_log(prefix), 20, "the agent's register request")
+    # The page open in a browser; its holder also keeps the session, so
+    # that no restart happens before the one this scenario makes.
+    held = hold(prefix, TOOLS + "vorel12.htm")
+    services = service_manager(prefix)
+    # A stalled service manager holds the removal at its service step.
+    os.kill(services, signal.SIGSTOP)
+    try:
+        un = launch(prefix, '"%s" -s' % UNINSTALLER, wait=False)
+        wait_for(lambda: TOOLS.lower() + "vorel12.htm" in pending_deletions(prefix), 30, "the held file's deletion")
+        check(os.path.exists(prefix.unix("C:\\windows\\system32\\vorel12u.pending")), "the marker is in place")
+        for pid, c in wine_processes(prefix):
+            if "vorel12u" in c.lower():
+                os.kill(pid, signal.SIGKILL)
+        un.wait(timeout=30)
+    finally:
+        os.kill(services, signal.SIGCONT)
+    check(reg_value(prefix, UNINSTALL_KEY, "DisplayName") == "Tandrel (V2.01)", "the cut-off removal is still listed")
+    check(reg_value(prefix, SERVICE_KEY, "Type") == "0x1", "and its service is still there")
+    code, _ = launch(prefix, '"%s" -s -d%s' % (wine_path(os.path.join(pkg, "setup.exe")), TOOLS))
+    check(code == RESTART_FIRST and package_files_in(prefix, TOOLS) == ["vorel12.htm"],
+          "setup before the restart refuses with %d and copies nothing" % code)
+    held.kill()
+    held.wait()
+    restart(prefix)
+    check(not os.path.exists(prefix.unix("C:\\windows\\system32\\vorel12u.pending")), "the restart deleted the marker")
+    silent_install(pkg, prefix, TOOLS, expect=INSTALLED)
+    check_footprint(prefix, TOOLS, nt=True)
+    wait_for(lambda: agent_pid(prefix), 20, "the agent that setup started")
+    # Run again, the uninstaller finishes what is left.
+    silent_uninstall(prefix, nt=True)
+    check_footprint_gone(prefix, TOOLS)
+
+
+@scenario
+def setup_and_removal_started_together_one_runs(dist, prefix):
+    pkg = test_package(dist)
+    silent_install(pkg, prefix, TOOLS, "win2k")
+    setup = '"%s" -s -d%s' % (wine_path(os.path.join(pkg, "setup.exe")), TOOLS.rstrip("\\"))
+    services = service_manager(prefix)
+    # Either one, once it has the lock, stalls at its service step: the two
+    # overlap however fast the removal would be.
+    os.kill(services, signal.SIGSTOP)
+    try:
+        both = launch(prefix, setup, wait=False, env={"E2E_TWICE": "1", "E2E_CMDLINE2": '"%s" -s' % UNINSTALLER})
+
+        def started():
+            both.out.seek(0)
+            return both.out.read().count(b"pid ") == 2
+
+        def running():
+            return [c for _, c in wine_processes(prefix) if "setup.exe" in c.lower() or "vorel12u" in c.lower()]
+        wait_for(started, 20, "both programs")
+        wait_for(lambda: len(running()) == 1, 20, "one of them to end")
+    finally:
+        os.kill(services, signal.SIGCONT)
+    both.wait(timeout=60)
+    codes = [int(line.split()[-1]) for line in both.output.splitlines() if line.startswith("copy ")]
+    print("setup, removal:", codes)
+    check(codes in ([RESTART_NEEDED, ALREADY_RUNNING], [ALREADY_RUNNING, RESTART_NEEDED]),
+          "one ran, the other exited %d: %s" % (ALREADY_RUNNING, codes))
+    if codes[0] == RESTART_NEEDED:
+        check_footprint(prefix, TOOLS, nt=True)
+    else:
+        check_footprint_gone(prefix, TOOLS)

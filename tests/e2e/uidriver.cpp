@@ -1,6 +1,7 @@
 // The e2e tier's hands on the Windows side.
 //   uidriver run            starts the command line in E2E_CMDLINE as it stands
-//                           (no quoting added) and exits with its exit code
+//                           (no quoting added) and exits with its exit code;
+//                           E2E_TWICE starts a second (E2E_CMDLINE2 or the same)
 //   uidriver start          the same, without waiting
 //   uidriver box CAPTION TEXT BUTTON [SECONDS]
 //                           waits for a message box with that caption, checks its
@@ -45,12 +46,15 @@ static int Launch(bool wait)
     std::string line = cmd;
     STARTUPINFOA si = {};
     si.cb = sizeof si;
-    // E2E_TWICE: two copies back to back; the exit code is the first's,
-    // or the second's when the first's is 0.
+    // E2E_TWICE: two copies back to back (the second of E2E_CMDLINE2 where
+    // that is set); the exit code is the first's, or the second's when the
+    // first's is 0.
+    const char* second = getenv("E2E_CMDLINE2");
+    std::string lines[2] = { line, second ? second : line };
     PROCESS_INFORMATION pi[2];
     int copies = getenv("E2E_TWICE") ? 2 : 1;
     for (int i = 0; i < copies; i++) {
-        if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi[i])) {
+        if (!CreateProcessA(NULL, &lines[i][0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi[i])) {
             fprintf(stderr, "cannot start %s: %lu\n", cmd, GetLastError());
             return 91;
         }

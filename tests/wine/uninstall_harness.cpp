@@ -49,9 +49,9 @@ void Installed::SetRunValue(const std::string& data)
     SetValue(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE, data);
 }
 
-int RunUninstaller()
+int RunUninstaller(const char* cmdline)
 {
     UnregisterClassA(SZ_UNINSTALL_CLASS, GetModuleHandleA(NULL));
     Calls().clear();
-    return WinMain(GetModuleHandleA(NULL), NULL, (LPSTR) "", SW_SHOWNORMAL);
+    return WinMain(GetModuleHandleA(NULL), NULL, (LPSTR)cmdline, SW_SHOWNORMAL);
 }

@@ -26,7 +26,7 @@ struct Installed {
     void SetRunValue(const std::string& data);
 };
 
-int RunUninstaller();
+int RunUninstaller(const char* cmdline = "");
 // A string value, its key created when missing.
 void SetValue(HKEY root, const std::string& key, const char* name, const std::string& data);
 

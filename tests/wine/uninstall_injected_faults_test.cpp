@@ -1,7 +1,8 @@
 // Each system call a removal step makes fails in turn: that step leaves its
 // item, every later step still runs, only the two documented boxes appear,
 // and the uninstaller exits with 3010 on the NT family; a file that can be
-// neither deleted nor left to the restart keeps what finds it again.
+// neither deleted nor left to the restart keeps what finds it again, and a
+// marker that cannot be made keeps everything.
 #include "uninstall_harness.h"
 #include <functional>
 #include <memory>
@@ -40,8 +41,15 @@ TEST(RemovalFaults, EachFailingCallLeavesOnlyItsOwnItem)
               auto del = ARM_HOOK(DeleteFileA, [](LPCSTR) -> BOOL { return FALSE; });
               auto move = ARM_HOOK(MoveFileExA, [](LPCSTR, LPCSTR, DWORD) -> BOOL { return FALSE; });
               return std::shared_ptr<void>(nullptr, [del, move](void*) {});
-          }, "files folder menu run uninstall vorel12", ERROR_INSTALL_FAILURE,
+          }, "files folder menu run uninstall service vorel12", ERROR_INSTALL_FAILURE,
           "Some of the Tandrel files could not be removed." },
+        // Without the marker nothing is removed: a deletion left to the
+        // restart would take what a setup before it installs.
+        { "CreateFileA (the marker)", [] { return ARM_HOOK(CreateFileA, [](LPCSTR p, DWORD a, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD d, DWORD f, HANDLE t) -> HANDLE {
+              if (std::string(p).find("vorel12u.pending") != std::string::npos)
+                  return SetLastError(ERROR_ACCESS_DENIED), INVALID_HANDLE_VALUE;
+              return REAL(CreateFileA)(p, a, s, sa, d, f, t);
+          }); }, ITEMS, ERROR_INSTALL_FAILURE, "Some of the Tandrel files could not be removed." },
         { "SendMessageTimeoutA (agent not answering)", [] { return ARM_HOOK(SendMessageTimeoutA, [](HWND, UINT, WPARAM, LPARAM, UINT, UINT, PDWORD_PTR) -> LRESULT { return 0; }); },
           "" },
     };

@@ -1,11 +1,13 @@
 // The whole removal against a footprint laid out in the prefix: the
 // question, the order of the steps, what stays, and the final message.
 #include "uninstall_harness.h"
+#include "installlock.h"
 
 namespace {
 
 const char CONFIRM[] = "MessageBoxA(owner=NULL, \"Do you really want to uninstall this program.\", \"Tandrel\", flags=0x50024)";
 const char DONE_NT[] = "MessageBoxA(owner=NULL, \"All the Tandrel files are removed. But the Uninstallation will take effects until you restart the system.\", \"Tandrel\", flags=0x50000)";
+const char BUSY[] = "MessageBoxA(owner=NULL, \"Tandrel setup or removal is already running. Try again when it has finished.\", \"Tandrel\", flags=0x50030)";
 const char DONE_9X[] = "MessageBoxA(owner=NULL, \"This program has been uninstalled successfully.\", \"Tandrel\", flags=0x50000)";
 
 struct UninstallTest : ::testing::Test {
@@ -24,32 +26,42 @@ TEST_F(UninstallTest, NoLeavesEverythingAndShowsOneBox)
     EXPECT_EQ(inst.dest + "vorel12a.exe", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
 }
 
+// The marker is in place before the first deletion left to the restart,
+// and the Uninstall entry goes last: a removal cut off anywhere is still
+// listed, and setup waits for the restart.
 TEST_F(UninstallTest, NtRemovesTheFootprintInTheFixedOrder)
 {
     SetFakeOs(NT4);
     Installed inst;
+    std::string sys = SystemDir(), marker = sys + "\\vorel12u.pending";
+    HANDLE held = CreateFileA((inst.dest + "vorel12.htm").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
     RemovalRecorder rec;
     QueueAnswers({ IDYES });
     EXPECT_EQ(ERROR_SUCCESS_REBOOT_REQUIRED, RunUninstaller());
-    std::string sys = SystemDir();
+    CloseHandle(held);
     std::vector<int> order = {
         IndexOf(CONFIRM),
+        IndexOf("CreateFileA(" + marker + ")"),
+        IndexOf("MoveFileExA(" + marker + ", NULL, 0x4)"),
         IndexOf("DeleteFileA(" + inst.dest.substr(0, inst.dest.size() - 1) + "\\\\vorel12a.exe)"),
+        IndexOf("MoveFileExA(" + inst.dest + "vorel12.htm, NULL, 0x4)"),
         IndexOf("RemoveDirectoryA(" + inst.dest + ")"),
         IndexOf("DeleteFileA(" + inst.menu + "\\Tandrel About.lnk)"),
         IndexOf("RemoveDirectoryA(" + inst.menu + ")"),
         IndexOf("RegDeleteValueA(VOREL12)"),
-        IndexOf("RegDeleteKeyA(HKLM\\" + std::string(SZ_UNINSTALL_KEY) + ")"),
         IndexOf("RegDeleteKeyA(HKCR\\" + std::string(SZ_CLSID_KEY) + ")"),
         IndexOf("RegDeleteKeyA(HKLM\\" + std::string(SZ_PROPSHEET_KEY) + ")"),
         IndexOf("OpenSCManagerA(0xf003f)"),
         IndexOf("LockServiceDatabase"),
         IndexOf("DeleteService"),
         IndexOf("DeleteFileA(" + sys + "\\Drivers\\vorel12s.sys)"),
-        IndexOf("RegFlushKey(HKLM)"),
+        IndexOf("DeleteFileA(" + sys + "\\Drivers\\vorel12s.sys.old)"),
         IndexOf("DeleteFileA(" + sys + "\\VOREL12\\tandrel.htm)"),
         IndexOf("DeleteFileA(" + sys + "\\VOREL12\\vorel12a.exe)"),
         IndexOf("RemoveDirectoryA(" + sys + "\\VOREL12\\)"),
+        IndexOf("RegDeleteKeyA(HKLM\\" + std::string(SZ_UNINSTALL_KEY) + ")"),
+        IndexOf("RegFlushKey(HKLM)"),
         IndexOf(DONE_NT),
     };
     for (size_t i = 0; i < order.size(); i++) {
@@ -57,14 +69,41 @@ TEST_F(UninstallTest, NtRemovesTheFootprintInTheFixedOrder)
         if (i)
             EXPECT_LT(order[i - 1], order[i]) << "step " << i << " out of order";
     }
+    EXPECT_EQ(0u, CallsTo("MoveFileExA")[0].find("MoveFileExA(" + marker)) << "the marker's own line comes first";
     EXPECT_EQ(2u, CallsTo("DeleteFileA(" + sys + "\\Drivers\\vorel12s.sys)").size());
+    EXPECT_EQ(2u, CallsTo("DeleteFileA(" + sys + "\\vorel12u.exe.old)").size());
     EXPECT_EQ(3u, CallsTo("DeleteFileA(" + sys + "\\VOREL12\\vorel12s.dll)").size());
     EXPECT_EQ(2u, CallsTo("MessageBoxA").size());
-    // Its own file stays.
-    EXPECT_EQ("uninstaller", FootprintPresent(inst.dest, "folder menu vorel12 driver uninstaller run"));
+    // Its own file stays, and the marker until the restart.
+    EXPECT_TRUE(FileExists(marker));
+    EXPECT_EQ("folder uninstaller", FootprintPresent(inst.dest, "folder menu vorel12 driver uninstaller run"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, SZ_CLSID_KEY));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, SZ_PROPSHEET_KEY));
+}
+
+// Setup or another removal holds the lock: neither -s nor the dialog run
+// changes anything, and only the dialog run says why.
+TEST_F(UninstallTest, ALockHeldElsewhereChangesNothingAndExits1618)
+{
+    Installed inst;
+    CloseHandle(g_installLock);
+    g_installLock = NULL;
+    HANDLE other = CreateFileA((SystemDir() + "\\vorel12.lck").c_str(), GENERIC_WRITE, 0, NULL, OPEN_ALWAYS,
+                               FILE_FLAG_DELETE_ON_CLOSE, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, other);
+    QueueAnswers({ IDOK });
+    EXPECT_EQ(ERROR_INSTALL_ALREADY_RUNNING, RunUninstaller());
+    EXPECT_EQ(std::vector<std::string>{ BUSY }, CallsTo("MessageBoxA"));
+    EXPECT_EQ(ERROR_INSTALL_ALREADY_RUNNING, RunUninstaller("-s"));
+    EXPECT_TRUE(CallsTo("MessageBoxA").empty());
+    const char items[] = "files menu run uninstall service vorel12 driver";
+    EXPECT_EQ(items, FootprintPresent(inst.dest, items));
+    EXPECT_FALSE(FileExists(SystemDir() + "\\vorel12u.pending"));
+    // Free again once its holder has ended.
+    CloseHandle(other);
+    QueueAnswers({ IDNO });
+    EXPECT_EQ(ERROR_INSTALL_USEREXIT, RunUninstaller());
 }
 
 TEST_F(UninstallTest, NineXLeavesTheDriverFileAndEndsWithString2)

@@ -71,7 +71,7 @@ DWORD RunBuiltProgram(const char* name, const std::string& args)
 {
     // The tests lie in tests\wine\ of the build folder, the programs at its top.
     char self[MAX_PATH];
-    DWORD n = GetModuleFileNameA(NULL, self, sizeof self);
+    DWORD n = REAL(GetModuleFileNameA)(NULL, self, sizeof self);     // setup's tests fake it
     std::string path = std::string(self, n);
     path = path.substr(0, path.rfind('\\'));
     path = path.substr(0, path.rfind('\\'));

@@ -26,6 +26,8 @@ struct RemovalRecorder::Hooks {
     NOTE(RegDeleteKeyA, (HKEY k, LPCSTR p), "%s\\%s", RootName(k), p)
     NOTE(RegFlushKey, (HKEY k), "%s", RootName(k))
     NOTE(DeleteFileA, (LPCSTR p), "%s", p)
+    NOTE(CreateFileA, (LPCSTR p, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE), "%s", p)
+    NOTE(MoveFileExA, (LPCSTR f, LPCSTR t, DWORD fl), "%s, %s, 0x%lx", f, t ? t : "NULL", fl)
     NOTE(RemoveDirectoryA, (LPCSTR p), "%s", p)
     NOTE(OpenSCManagerA, (LPCSTR, LPCSTR, DWORD c), "0x%lx", c)
     NOTE(LockServiceDatabase, (SC_HANDLE), "%s", "manager")

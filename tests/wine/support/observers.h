@@ -10,7 +10,8 @@
 BOOL WINAPI ObserveCreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES sa);
 
 // While it lives, each removal step's call (file, folder, registry, service
-// manager, the agent's message) is recorded, then done.
+// manager, the agent's message, a deletion left to the restart) is
+// recorded, then done.
 struct RemovalRecorder {
     struct Hooks;
     std::unique_ptr<Hooks> hooks;
