@@ -51,9 +51,12 @@ static INT_PTR OkSequence(HWND dlg)
     GetDlgItemTextA(dlg, IDC_DEST_DIR, text, TEXT_SIZE);
     // An empty folder, or one that would leave half an installation behind,
     // is no destination to install into; nor is any folder when setup's own
-    // did not fit its buffer.
-    if (!TextEnsureBackslash(text, sizeof text) || !InstallFoldersFit(g_sourceDir, text)) {
-        StringBox(g_instance, IDS_BAD_DESTINATION, TEXT_SIZE, dlg, SZ_CHOOSE_CAPTION, MB_ICONEXCLAMATION);
+    // did not fit its buffer; nor one the removal would refuse to clear.
+    UINT refused = IDS_BAD_DESTINATION;
+    if (TextEnsureBackslash(text, sizeof text) && InstallFoldersFit(g_sourceDir, text))
+        refused = RefusedDestination(text);
+    if (refused) {
+        StringBox(g_instance, refused, TEXT_SIZE, dlg, SZ_CHOOSE_CAPTION, MB_ICONEXCLAMATION);
         return FALSE;
     }
     TextCopy(g_destDir, sizeof g_destDir, text);

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include "agentclose.h"
 #include "cmdline.h"
+#include "folderguard.h"
 #include "footprint.h"
 #include "installpaths.h"
 #include "modulefolder.h"
@@ -44,6 +45,16 @@ unsigned long FreeKBOfDestination()
     if (!DriveRoot(g_destText, root, sizeof root))
         return 0;
     return SaturatedKB(GetFreeDiskBytes(root));
+}
+
+UINT RefusedDestination(const char* dest)
+{
+    char resolved[MAX_PATH];
+    if (!ResolveFolderToClear(dest, resolved, sizeof resolved))
+        return IDS_BAD_DESTINATION;
+    // A file in use there would wait for a restart that runs before the
+    // network exists.
+    return IsNetworkFolder(resolved) ? IDS_NETWORK_DESTINATION : 0;
 }
 
 int InstallFiles()
@@ -90,7 +101,8 @@ int RunSilentSetup(const char* folder, int folderFits)
         return ERROR_INVALID_COMMAND_LINE;
     TextCopy(g_sourceText, sizeof g_sourceText, g_sourceDir);
     if (!TextCopy(g_destDir, sizeof g_destDir, folder[0] ? folder : SZ_DEFAULT_DEST) ||
-        !TextEnsureBackslash(g_destDir, sizeof g_destDir) || !InstallFoldersFit(g_sourceDir, g_destDir))
+        !TextEnsureBackslash(g_destDir, sizeof g_destDir) || !InstallFoldersFit(g_sourceDir, g_destDir) ||
+        RefusedDestination(g_destDir))
         return ERROR_INVALID_COMMAND_LINE;
     TextCopy(g_destText, sizeof g_destText, g_destDir);
     unsigned long free = FreeKBOfDestination();

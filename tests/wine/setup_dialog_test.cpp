@@ -148,7 +148,9 @@ TEST_F(DialogTest, AFolderThatCannotBeInstalledWholeWarnsAndKeepsTheDialogReadyF
 {
     std::string base = p.root.Path() + "d";
     std::string longest = base + std::string(84 - base.size(), 'x');     // 85 with its backslash
-    const std::vector<std::string> refused = { "", longest + "x", base + "Bad?Name", "Tools", base + "\"q\"" };
+    // A root and the Windows folder: the removal would not clear them.
+    const std::vector<std::string> refused = { "", longest + "x", base + "Bad?Name", "Tools", base + "\"q\"", "C:\\",
+                                               WindowsDir() };
     std::vector<bool> readyAfter;
     std::thread ui([&] {
         HWND dlg = WaitForDialog(TITLE);
@@ -159,15 +161,19 @@ TEST_F(DialogTest, AFolderThatCannotBeInstalledWholeWarnsAndKeepsTheDialogReadyF
             readyAfter.push_back(IsWindowVisible(dlg) && IsWindowEnabled(GetDlgItem(dlg, IDC_OK)) &&
                                  IsWindowEnabled(GetDlgItem(dlg, IDC_CANCEL)));
         }
+        TypeAndConfirm(dlg, "\\\\server\\share\\Tandrel");
         TypeAndConfirm(dlg, longest);
     });
     EXPECT_EQ(0, p.Run(""));
     ui.join();
     EXPECT_EQ(std::vector<bool>(refused.size(), true), readyAfter);
     std::vector<std::string> boxes = CallsTo("MessageBoxA");
-    ASSERT_EQ(refused.size() + 1, boxes.size());
+    ASSERT_EQ(refused.size() + 2, boxes.size());
     for (size_t i = 0; i < refused.size(); i++)
         EXPECT_EQ(BAD_DESTINATION_BOX, boxes[i]) << refused[i];
+    EXPECT_EQ("MessageBoxA(owner=other, \"Tandrel cannot be installed on a network drive. Choose a folder on a local "
+              "drive.\", \"Choose Directory\", flags=0x30)",
+              boxes[refused.size()]);
     EXPECT_EQ(0u, boxes.back().find("MessageBoxA(owner=other, \"The setup is completed."));
     // Only the folder that fits was installed into, and whole.
     EXPECT_FALSE(FolderExists("C:\\Tandrel"));
