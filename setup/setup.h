@@ -49,8 +49,8 @@ int RunSilentSetup(const char* folder, int folderFits);
 UINT RefusedDestination(const char* dest);
 // Before the first copy, after the checks of the folders and the space: 0,
 // or the code that refuses the installation with nothing changed. The
-// running agents are ended, within a bound when silent.
-int BeginInstall(int silent);
+// running agents are ended within a bound.
+int BeginInstall();
 // The agent runs again wherever setup ended one, and is started where it
 // ran after the first install too; not where a restart was started.
 void StartAgentAgain();

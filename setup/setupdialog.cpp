@@ -16,6 +16,11 @@
 
 static const char SZ_CHOOSE_CAPTION[] = "Choose Directory";
 
+// From OK to the dialog's end: a close, Cancel or Change then is refused,
+// also while a box or the wait for the agents answers messages, so that the
+// final box is never destroyed with its owner.
+static int g_installing;
+
 static void ShowSourceFolder(HWND dlg)
 {
     ModuleFolder(g_instance, g_sourceDir, sizeof g_sourceDir);
@@ -63,7 +68,8 @@ static INT_PTR OkSequence(HWND dlg)
     TextCopy(g_destText, sizeof g_destText, g_destDir);
     EnableWindow(GetDlgItem(dlg, IDC_CANCEL), FALSE);
     EnableWindow(GetDlgItem(dlg, IDC_OK), FALSE);
-    g_exitCode = BeginInstall(0);
+    g_installing = 1;
+    g_exitCode = BeginInstall();
     if (g_exitCode) {
         StringBox(g_instance, g_exitCode == ERROR_FAIL_NOACTION_REBOOT ? IDS_RESTART_FIRST : IDS_SETUP_INCOMPLETE,
                   TEXT_SIZE, dlg, SZ_SETUP_CAPTION, MB_ICONEXCLAMATION);
@@ -108,6 +114,7 @@ INT_PTR CALLBACK SetupDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM)
     switch (msg) {
     case WM_INITDIALOG:
         g_setupDialog = dlg;
+        g_installing = 0;
         ShowSourceFolder(dlg);
         TextCopy(g_destDir, sizeof g_destDir, SZ_DEFAULT_DEST);
         ShowDestination(dlg);
@@ -117,6 +124,8 @@ INT_PTR CALLBACK SetupDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM)
         return FALSE;
     case WM_COMMAND:
         // Only clicks: IDCANCEL from Esc and other notifications do nothing.
+        if (g_installing)
+            return FALSE;
         if (wParam == IDC_OK)
             return OkSequence(dlg);
         if (wParam == IDC_CHANGE)
@@ -125,7 +134,8 @@ INT_PTR CALLBACK SetupDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM)
             DestroyWindow(dlg);
         return FALSE;
     case WM_CLOSE:
-        DestroyWindow(dlg);
+        if (!g_installing)
+            DestroyWindow(dlg);
         return FALSE;
     case WM_DESTROY:
         g_setupDialog = NULL;

@@ -72,7 +72,7 @@ int InstallRegistration()
     return whole;
 }
 
-int BeginInstall(int silent)
+int BeginInstall()
 {
     // The keys would be dead after the restart.
     if (RemovalAwaitsRestart())
@@ -81,7 +81,9 @@ int BeginInstall(int silent)
         return ERROR_INSTALL_FAILURE;
     // A running agent holds its own file, and an old one would keep running.
     g_restartDue = 0;
-    CloseAgents(silent ? AGENT_CLOSE_BOUND_MS : 0, &g_agentsClosed);
+    // An agent still running after the bound keeps its file, which then
+    // waits for the restart; the dialog answers meanwhile.
+    CloseAgents(AGENT_CLOSE_BOUND_MS, &g_agentsClosed);
     return 0;
 }
 
@@ -109,7 +111,7 @@ int RunSilentSetup(const char* folder, int folderFits)
     ComputeNeededSize();
     if (free < g_neededKB || free == 0)
         return ERROR_DISK_FULL;
-    int refused = BeginInstall(1);
+    int refused = BeginInstall();
     if (refused)
         return refused;
     int whole = InstallFiles();

@@ -230,6 +230,31 @@ TEST_F(DialogTest, EscapeDoesNothingAndTheCloseBoxEndsWithoutInstalling)
     EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
 }
 
+// A close queued during the install is refused: the final box stays until
+// it is answered, and is not destroyed with the dialog that owns it.
+TEST_F(DialogTest, ACloseDuringTheInstallLeavesTheFinalBoxForTheUser)
+{
+    OBSERVE(MessageBoxA, [](HWND, LPCSTR text, LPCSTR, UINT) { Record("box %s", text); });
+    bool stayed = false;
+    std::thread ui([&] {
+        HWND dlg = WaitForDialog(TITLE);
+        if (!dlg)
+            return;
+        SetWindowTextA(GetDlgItem(dlg, IDC_DEST_DIR), DestTyped().c_str());
+        Click(dlg, IDC_OK);
+        PostMessageA(dlg, WM_CLOSE, 0, 0);          // behind the click: handled once the install runs
+        HWND box = WaitForDialog("Tandrel Setup");
+        Sleep(300);
+        stayed = box && IsWindowVisible(box);
+        PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(0, p.Run(""));
+    ui.join();
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(1u, CallsTo("box The setup is completed.").size());
+    EXPECT_EQ(1u, CallsTo("WinExec").size());
+}
+
 TEST_F(DialogTest, OnNt5TheRestartQuestionAnsweredNoStartsNothing)
 {
     for (FakeOs os : { WIN2K, WINXP, WIN2003 }) {          // any minor version counts as 5
