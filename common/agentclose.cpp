@@ -1,15 +1,35 @@
 #include "agentclose.h"
 #include "footprint.h"
 
+// Waits up to ms for process (with none, the time alone), answering the
+// caller's own windows meanwhile: a dialog that waits here still paints and
+// answers. 1 when the process has ended, or cannot be waited for. The
+// callers post no quit message while they wait.
+static int WaitAnswering(HANDLE process, DWORD ms)
+{
+    DWORD start = GetTickCount();
+    for (DWORD spent = 0; spent < ms; spent = GetTickCount() - start) {
+        DWORD woke = MsgWaitForMultipleObjects(process ? 1 : 0, &process, FALSE, ms - spent, QS_ALLINPUT);
+        if (process && woke != WAIT_OBJECT_0 + 1 && woke != WAIT_TIMEOUT)
+            return 1;
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    return 0;
+}
+
 // Whether the agent has ended: its process, or where that cannot be
 // watched, its window.
 static int Ended(HWND agent, HANDLE process)
 {
     if (process)
-        return WaitForSingleObject(process, AGENT_PROBE_MS) != WAIT_TIMEOUT;
+        return WaitAnswering(process, AGENT_PROBE_MS);
     if (!IsWindow(agent))
         return 1;
-    Sleep(AGENT_PROBE_MS);
+    WaitAnswering(NULL, AGENT_PROBE_MS);
     return 0;
 }
 

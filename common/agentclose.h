@@ -11,9 +11,10 @@
 #define AGENT_PAUSE_MS   1000
 #define AGENT_MAX        8
 
-// Sends WM_DESTROY to every agent window, then waits for each. With bound 0
-// an agent that answers is waited for however long (a person sees its box);
-// otherwise agents still running bound ms after the first message are left.
+// Sends WM_DESTROY to every agent window, then waits for each, answering
+// the caller's own windows meanwhile. With bound 0 an agent that answers is
+// waited for however long (a person sees its box); otherwise agents still
+// running bound ms after the first message are left.
 // *found counts the agents asked to end. 1 when none is left running.
 int CloseAgents(DWORD bound, int* found);
 

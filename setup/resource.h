@@ -29,5 +29,6 @@
 #define IDS_RESTART_PROMPT      10
 #define IDS_SETUP_INCOMPLETE    11
 #define IDS_RESTART_FIRST       12
+#define IDS_NETWORK_DESTINATION 13
 
 #endif

@@ -48,10 +48,13 @@ unsigned long FreeKBOfDestination();
 bool IsNtVersion5();
 // The exit code: 0 installed, or what kept the installation from being whole.
 int RunSilentSetup(const char* folder, int folderFits);
+// 0, or the string that refuses dest (with its backslash) before anything
+// changes: a folder the removal would not clear, or one on a network.
+UINT RefusedDestination(const char* dest);
 // Before the first copy, after the checks of the folders and the space: 0,
 // or the code that refuses the installation with nothing changed. The
-// running agents are ended, within a bound when silent.
-int BeginInstall(int silent);
+// running agents are ended within a bound.
+int BeginInstall();
 // The agent runs again wherever setup ended one, and is started where it
 // ran after the first install too; not where a restart was started, nor
 // after a failed copy (placed 0) where none ran.

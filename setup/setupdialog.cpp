@@ -16,6 +16,11 @@
 
 static const char SZ_CHOOSE_CAPTION[] = "Choose Directory";
 
+// From OK to the dialog's end: a close, Cancel or Change then is refused,
+// also while a box or the wait for the agents answers messages, so that the
+// final box is never destroyed with its owner.
+static int g_installing;
+
 static void ShowSourceFolder(HWND dlg)
 {
     ModuleFolder(g_instance, g_sourceDir, sizeof g_sourceDir);
@@ -51,16 +56,20 @@ static INT_PTR OkSequence(HWND dlg)
     GetDlgItemTextA(dlg, IDC_DEST_DIR, text, TEXT_SIZE);
     // An empty folder, or one that would leave half an installation behind,
     // is no destination to install into; nor is any folder when setup's own
-    // did not fit its buffer.
-    if (!TextEnsureBackslash(text, sizeof text) || !InstallFoldersFit(g_sourceDir, text)) {
-        StringBox(g_instance, IDS_BAD_DESTINATION, TEXT_SIZE, dlg, SZ_CHOOSE_CAPTION, MB_ICONEXCLAMATION);
+    // did not fit its buffer; nor one the removal would refuse to clear.
+    UINT refused = IDS_BAD_DESTINATION;
+    if (TextEnsureBackslash(text, sizeof text) && InstallFoldersFit(g_sourceDir, text))
+        refused = RefusedDestination(text);
+    if (refused) {
+        StringBox(g_instance, refused, TEXT_SIZE, dlg, SZ_CHOOSE_CAPTION, MB_ICONEXCLAMATION);
         return FALSE;
     }
     TextCopy(g_destDir, sizeof g_destDir, text);
     TextCopy(g_destText, sizeof g_destText, g_destDir);
     EnableWindow(GetDlgItem(dlg, IDC_CANCEL), FALSE);
     EnableWindow(GetDlgItem(dlg, IDC_OK), FALSE);
-    g_exitCode = BeginInstall(0);
+    g_installing = 1;
+    g_exitCode = BeginInstall();
     if (g_exitCode) {
         StringBox(g_instance, g_exitCode == ERROR_FAIL_NOACTION_REBOOT ? IDS_RESTART_FIRST : IDS_SETUP_INCOMPLETE,
                   TEXT_SIZE, dlg, SZ_SETUP_CAPTION, MB_ICONEXCLAMATION);
@@ -105,6 +114,7 @@ INT_PTR CALLBACK SetupDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM)
     switch (msg) {
     case WM_INITDIALOG:
         g_setupDialog = dlg;
+        g_installing = 0;
         ShowSourceFolder(dlg);
         TextCopy(g_destDir, sizeof g_destDir, SZ_DEFAULT_DEST);
         ShowDestination(dlg);
@@ -114,6 +124,8 @@ INT_PTR CALLBACK SetupDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM)
         return FALSE;
     case WM_COMMAND:
         // Only clicks: IDCANCEL from Esc and other notifications do nothing.
+        if (g_installing)
+            return FALSE;
         if (wParam == IDC_OK)
             return OkSequence(dlg);
         if (wParam == IDC_CHANGE)
@@ -122,7 +134,8 @@ INT_PTR CALLBACK SetupDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM)
             DestroyWindow(dlg);
         return FALSE;
     case WM_CLOSE:
-        DestroyWindow(dlg);
+        if (!g_installing)
+            DestroyWindow(dlg);
         return FALSE;
     case WM_DESTROY:
         g_setupDialog = NULL;

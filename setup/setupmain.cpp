@@ -4,6 +4,7 @@
 #include "agentclose.h"
 #include "cmdline.h"
 #include "folders.h"
+#include "folderguard.h"
 #include "footprint.h"
 #include "installlock.h"
 #include "installpaths.h"
@@ -63,6 +64,16 @@ static void UndoFirstInstall()
     RemoveMadeFolders();
 }
 
+UINT RefusedDestination(const char* dest)
+{
+    char resolved[MAX_PATH];
+    if (!ResolveFolderToClear(dest, resolved, sizeof resolved))
+        return IDS_BAD_DESTINATION;
+    // A file in use there would wait for a restart that runs before the
+    // network exists.
+    return IsNetworkFolder(resolved) ? IDS_NETWORK_DESTINATION : 0;
+}
+
 int InstallFiles()
 {
     g_madeFolder[0] = 0;
@@ -86,14 +97,16 @@ int InstallRegistration()
     return whole;
 }
 
-int BeginInstall(int silent)
+int BeginInstall()
 {
     // The keys would be dead after the restart.
     if (RemovalAwaitsRestart())
         return ERROR_FAIL_NOACTION_REBOOT;
     // A running agent holds its own file, and an old one would keep running.
     g_restartDue = 0;
-    CloseAgents(silent ? AGENT_CLOSE_BOUND_MS : 0, &g_agentsClosed);
+    // An agent still running after the bound keeps its file, which then
+    // waits for the restart; the dialog answers meanwhile.
+    CloseAgents(AGENT_CLOSE_BOUND_MS, &g_agentsClosed);
     return 0;
 }
 
@@ -114,14 +127,15 @@ int RunSilentSetup(const char* folder, int folderFits)
         return ERROR_INVALID_COMMAND_LINE;
     TextCopy(g_sourceText, sizeof g_sourceText, g_sourceDir);
     if (!TextCopy(g_destDir, sizeof g_destDir, folder[0] ? folder : SZ_DEFAULT_DEST) ||
-        !TextEnsureBackslash(g_destDir, sizeof g_destDir) || !InstallFoldersFit(g_sourceDir, g_destDir))
+        !TextEnsureBackslash(g_destDir, sizeof g_destDir) || !InstallFoldersFit(g_sourceDir, g_destDir) ||
+        RefusedDestination(g_destDir))
         return ERROR_INVALID_COMMAND_LINE;
     TextCopy(g_destText, sizeof g_destText, g_destDir);
     unsigned long free = FreeKBOfDestination();
     ComputeNeededSize();
     if (free < g_neededKB || free == 0)
         return ERROR_DISK_FULL;
-    int refused = BeginInstall(1);
+    int refused = BeginInstall();
     if (refused)
         return refused;
     int placed = InstallFiles();

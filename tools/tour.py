@@ -54,7 +54,8 @@ def shoot(prefix, cls, title, label):
 
 def gallery(dist):
     """Every window of the package in its own fresh prefix, then one contact sheet."""
-    steps = [gallery_setup_windows, gallery_agent_windows, gallery_agent_failures, gallery_removal_windows]
+    steps = [gallery_setup_windows, gallery_setup_boxes, gallery_agent_windows, gallery_agent_failures,
+             gallery_removal_windows, gallery_removal_kept]
     for step in steps:
         prefix = Prefix("gallery")
         try:
@@ -76,6 +77,49 @@ def gallery_setup_windows(dist, prefix):
     ui(prefix, "click", SETUP_TITLE, "1011")
     shoot(prefix, "#32770", "", "chooser 105, as it opens: (no caption)")
     # Both stay open: closing the prefix ends them.
+
+
+def dialog_install(prefix, setup, folder):
+    """Opens the setup dialog, types the folder and presses OK."""
+    run = launch(prefix, setup, wait=False)
+    check(ui(prefix, "window", "#32770", "20", SETUP_TITLE)[0] == 0, "the setup dialog opens")
+    ui(prefix, "settext", SETUP_TITLE, "1010", folder)
+    ui(prefix, "click", SETUP_TITLE, "1001")
+    return run
+
+
+def gallery_setup_boxes(dist, prefix):
+    """Setup's boxes: refused folders, a failed step, the restart question, and a removal that waits for
+    the restart."""
+    prefix.set_version("win2k")
+    setup = '"%s"' % wine_path(os.path.join(test_package(dist), "setup.exe"))
+    run = launch(prefix, setup, wait=False)
+    check(ui(prefix, "window", "#32770", "20", SETUP_TITLE)[0] == 0, "the setup dialog opens")
+    for folder, label in (("C:\\", "string 7, a folder setup refuses"),
+                          ("\\\\server\\share\\Tandrel", "string 13, a network folder")):
+        ui(prefix, "settext", SETUP_TITLE, "1010", folder)
+        ui(prefix, "click", SETUP_TITLE, "1001")
+        shoot(prefix, "#32770", "Choose Directory", "setup %s: Choose Directory" % label)
+        check(ui(prefix, "box", "Choose Directory", "*", "IDOK", "10")[0] == 0, "answered OK")
+    ui(prefix, "click", SETUP_TITLE, "1015")
+    run.wait(timeout=30)
+    # A folder where the help page goes: the copy fails half way.
+    os.makedirs(prefix.unix("C:\\Tandrel\\vorel12.htm"))
+    run = dialog_install(prefix, setup, "C:\\Tandrel")
+    shoot(prefix, "#32770", "Tandrel Setup", "setup string 11, a step failed: Tandrel Setup")
+    check(ui(prefix, "box", "Tandrel Setup", "*", "IDOK", "20")[0] == 0, "answered OK")
+    check(run.wait(timeout=30) == STEP_FAILED, "setup exited %d" % STEP_FAILED)
+    os.rmdir(prefix.unix("C:\\Tandrel\\vorel12.htm"))
+    run = dialog_install(prefix, setup, "C:\\Tandrel")
+    shoot(prefix, "#32770", "Tandrel Setup", "setup string 10, the restart question: Tandrel Setup")
+    check(ui(prefix, "box", "Tandrel Setup", "*", "IDNO", "20")[0] == 0, "answered No")
+    run.wait(timeout=30)
+    # What a removal that left files to the restart leaves in the system folder.
+    open(prefix.unix("C:\\windows\\system32\\vorel12u.pending"), "w").close()
+    run = dialog_install(prefix, setup, "C:\\Tandrel")
+    shoot(prefix, "#32770", "Tandrel Setup", "setup string 12, a removal waits: Tandrel Setup")
+    check(ui(prefix, "box", "Tandrel Setup", "*", "IDOK", "20")[0] == 0, "answered OK")
+    check(run.wait(timeout=30) == RESTART_FIRST, "setup exited %d" % RESTART_FIRST)
 
 
 def gallery_agent_windows(dist, prefix):
@@ -116,6 +160,21 @@ def gallery_removal_windows(dist, prefix):
         shoot(prefix, "#32770", "Tandrel", "uninstaller final message, %s family: Tandrel" % label)
         ui(prefix, "box", "Tandrel", final, "IDOK", "30")
         un.wait(timeout=30)
+
+
+def gallery_removal_kept(dist, prefix):
+    """String 4 of the uninstaller: a file in use that cannot be left to the restart either (on the 9x
+    family a WININIT.INI that cannot be written)."""
+    silent_install(test_package(dist), prefix, "C:\\Apps\\Tandrel\\", "win98")
+    ui(prefix, "box", "Zolvar", "Can not find xx.vxd file.", "IDOK", "20")
+    held = hold(prefix, "C:\\Apps\\Tandrel\\vorel12.htm")
+    os.makedirs(prefix.unix("C:\\windows\\WININIT.INI"))
+    un = launch(prefix, UNINSTALLER, wait=False)
+    ui(prefix, "box", "Tandrel", UNINSTALL_QUESTION, "IDYES", "20")
+    shoot(prefix, "#32770", "Tandrel", "uninstaller string 4, a file stays: Tandrel")
+    ui(prefix, "box", "Tandrel", "*", "IDOK", "30")
+    check(un.wait(timeout=30) == STEP_FAILED, "the uninstaller exited %d" % STEP_FAILED)
+    held.kill()
 
 
 def unix_pid_of_agent(prefix):

@@ -1,6 +1,7 @@
 // Folder clearing, registry deletions, the driver file, the VOREL12 folder
 // and the 9x enumerator scan.
 #include "uninstall.h"
+#include "folderguard.h"
 #include "folders.h"
 #include "footprint.h"
 #include "platform.h"
@@ -27,19 +28,6 @@ static int Settle(int result)
     return result;
 }
 
-// The attributes of the item itself, asked without a closing backslash,
-// which would name what a link leads to.
-static DWORD ItemAttributes(const char* path)
-{
-    char item[FILE_PATH_SIZE];
-    if (!TextCopy(item, sizeof item, path))
-        return INVALID_FILE_ATTRIBUTES;
-    unsigned n = TextLength(item);
-    if (n > 3 && TextEndsWithBackslash(item))
-        item[n - 1] = 0;
-    return GetFileAttributesA(item);
-}
-
 // The full path from the folder argument as given: a folder ending in a
 // backslash gives two in a row, which the file functions accept. A link's
 // target is not the package's, nor is a folder setup never copies: neither
@@ -56,25 +44,10 @@ static int DeleteOneFile(const char* folder, const char* name)
         return 1;
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    // The restart runs before the network exists: a file in use there stays.
+    if (IsNetworkFolder(folder))
+        return Settle(DeleteFileA(path) || DeleteFileA(path) || DeleteFileA(path));
     return Settle(DeleteOrSchedule(path, 3));
-}
-
-// The folder's full path into out, when clearing it can only reach the
-// package's own files. Every comparison is made on the resolved path, so
-// that slashes, doubled backslashes, "." and ".." parts cannot hide a folder.
-// A folder that is a link leads elsewhere: nothing there is the package's.
-static int ResolveFolderToClear(const char* folder, char* out, DWORD cap)
-{
-    char windows[TEXT_PATH_SIZE];
-    char system[TEXT_PATH_SIZE];
-    LPSTR name;
-    DWORD n = GetFullPathNameA(folder, cap, out, &name);
-    if (!(n > 0 && n < cap && FolderWithSuffix(GetWindowsDirectoryA, windows, sizeof windows, "") &&
-          FolderWithSuffix(GetSystemDirectoryA, system, sizeof system, "") &&
-          IsFolderSafeToClear(folder, out, windows, system)))
-        return 0;
-    DWORD attributes = ItemAttributes(out);
-    return attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 // Only an empty folder goes: whatever else is in it stays, and the folder

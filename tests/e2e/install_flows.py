@@ -86,7 +86,7 @@ def check_no_footprint(prefix, folder):
     check(not os.path.exists(prefix.unix(UNINSTALLER)), "no uninstaller in the system folder")
     check(not os.path.exists(prefix.unix("C:\\windows\\system32\\drivers\\vorel12s.sys")), "no driver file")
     check(not os.path.exists(prefix.unix(MENU)), "no Start-menu folder")
-    check(not os.path.exists(prefix.unix(folder)), "no folder " + folder[:40])
+    check(not os.path.exists(prefix.unix(folder)), "nothing at " + folder[:40])
     check(ui(prefix, "window", "ZNVACPI10", "1")[0] != 0, "no agent")
 
 
@@ -100,7 +100,11 @@ def silent_install_that_cannot_be_whole_installs_nothing(dist, prefix):
     cases = [('"%s" -s -dC:\\%s' % (setup, "x" * 177), "C:\\Tandrel", "a -d text of 180 characters"),
              ('"%s" -s -dC:\\Bad?Name' % setup, "C:\\Bad", "a character Windows forbids"),
              ('"%s" -s -dC:\\%s' % (setup, "x" * 84), "C:\\" + "x" * 84, "a folder too long for the Run value"),
-             ('"%s\\setup.exe" -s -dC:\\Apps\\Tandrel' % deep, "C:\\Apps", "a source folder of 81 characters")]
+             ('"%s\\setup.exe" -s -dC:\\Apps\\Tandrel' % deep, "C:\\Apps", "a source folder of 81 characters"),
+             # Folders the removal would not clear: there is no agent in them afterwards.
+             ('"%s" -s -dC:\\' % setup, "C:\\vorel12a.exe", "the root of a drive"),
+             ('"%s" -s -dC:\\windows' % setup, "C:\\windows\\vorel12a.exe", "the Windows folder"),
+             ('"%s" -s -d\\\\server\\share\\Tandrel\\' % setup, "C:\\Tandrel", "a network folder")]
     for cmdline, folder, what in cases:
         print("== " + what)
         code, _ = launch(prefix, cmdline)

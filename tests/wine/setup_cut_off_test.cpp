@@ -7,6 +7,14 @@
 
 namespace {
 
+// What the end of setup's process releases.
+void EndOfProcess()
+{
+    if (g_installLock)
+        CloseHandle(g_installLock);
+    g_installLock = NULL;
+}
+
 TEST(CutOff, AnInstallOrAnUpgradeEndedAtAnyChangeIsFoundAndFinished)
 {
     const struct {
@@ -21,23 +29,23 @@ TEST(CutOff, AnInstallOrAnUpgradeEndedAtAnyChangeIsFoundAndFinished)
             HANDLE agent = INVALID_HANDLE_VALUE;
             if (row.upgrade) {
                 ASSERT_EQ(0, p.Silent());
+                EndOfProcess();
                 // The running agent's file can be read, not written.
                 agent = CreateFileA((p.dest + SZ_AGENT_EXE).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
             }
             cut = RunCutAt(k, [&] { p.Silent(); });
-            // What the end of the process releases.
-            if (g_installLock)
-                CloseHandle(g_installLock);
-            g_installLock = NULL;
+            EndOfProcess();
             if (agent != INVALID_HANDLE_VALUE)
                 CloseHandle(agent);
-            std::string there = FootprintPresent(p.dest, "folder run service links menu driver");
+            SCOPED_TRACE(CutCall());
+        std::string there = FootprintPresent(p.dest, "folder run service links menu driver");
             if (!there.empty())
                 EXPECT_EQ("uninstall", FootprintPresent(p.dest, "uninstall")) << there << " is not listed";
             // The uninstaller's file alone, before the entry, is the one change that is not.
             if (!cut)
                 break;
             int code = p.Silent();
+            EndOfProcess();
             EXPECT_TRUE(code == 0 || code == ERROR_SUCCESS_REBOOT_REQUIRED) << code;
             EXPECT_INSTALLED_WHOLE(p.dest, g_neededKB);
             EXPECT_EQ((DWORD)ERROR_SUCCESS_REBOOT_REQUIRED, RunBuiltProgram("vorel12u.exe", "-s"));

@@ -148,7 +148,9 @@ TEST_F(DialogTest, AFolderThatCannotBeInstalledWholeWarnsAndKeepsTheDialogReadyF
 {
     std::string base = p.root.Path() + "d";
     std::string longest = base + std::string(84 - base.size(), 'x');     // 85 with its backslash
-    const std::vector<std::string> refused = { "", longest + "x", base + "Bad?Name", "Tools", base + "\"q\"" };
+    // A root and the Windows folder: the removal would not clear them.
+    const std::vector<std::string> refused = { "", longest + "x", base + "Bad?Name", "Tools", base + "\"q\"", "C:\\",
+                                               WindowsDir() };
     std::vector<bool> readyAfter;
     std::thread ui([&] {
         HWND dlg = WaitForDialog(TITLE);
@@ -159,15 +161,19 @@ TEST_F(DialogTest, AFolderThatCannotBeInstalledWholeWarnsAndKeepsTheDialogReadyF
             readyAfter.push_back(IsWindowVisible(dlg) && IsWindowEnabled(GetDlgItem(dlg, IDC_OK)) &&
                                  IsWindowEnabled(GetDlgItem(dlg, IDC_CANCEL)));
         }
+        TypeAndConfirm(dlg, "\\\\server\\share\\Tandrel");
         TypeAndConfirm(dlg, longest);
     });
     EXPECT_EQ(0, p.Run(""));
     ui.join();
     EXPECT_EQ(std::vector<bool>(refused.size(), true), readyAfter);
     std::vector<std::string> boxes = CallsTo("MessageBoxA");
-    ASSERT_EQ(refused.size() + 1, boxes.size());
+    ASSERT_EQ(refused.size() + 2, boxes.size());
     for (size_t i = 0; i < refused.size(); i++)
         EXPECT_EQ(BAD_DESTINATION_BOX, boxes[i]) << refused[i];
+    EXPECT_EQ("MessageBoxA(owner=other, \"Tandrel cannot be installed on a network drive. Choose a folder on a local "
+              "drive.\", \"Choose Directory\", flags=0x30)",
+              boxes[refused.size()]);
     EXPECT_EQ(0u, boxes.back().find("MessageBoxA(owner=other, \"The setup is completed."));
     // Only the folder that fits was installed into, and whole.
     EXPECT_FALSE(FolderExists("C:\\Tandrel"));
@@ -222,6 +228,31 @@ TEST_F(DialogTest, EscapeDoesNothingAndTheCloseBoxEndsWithoutInstalling)
     EXPECT_TRUE(CallsTo("MessageBoxA").empty());
     EXPECT_FALSE(FolderExists("C:\\Tandrel"));
     EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
+}
+
+// A close queued during the install is refused: the final box stays until
+// it is answered, and is not destroyed with the dialog that owns it.
+TEST_F(DialogTest, ACloseDuringTheInstallLeavesTheFinalBoxForTheUser)
+{
+    OBSERVE(MessageBoxA, [](HWND, LPCSTR text, LPCSTR, UINT) { Record("box %s", text); });
+    bool stayed = false;
+    std::thread ui([&] {
+        HWND dlg = WaitForDialog(TITLE);
+        if (!dlg)
+            return;
+        SetWindowTextA(GetDlgItem(dlg, IDC_DEST_DIR), DestTyped().c_str());
+        Click(dlg, IDC_OK);
+        PostMessageA(dlg, WM_CLOSE, 0, 0);          // behind the click: handled once the install runs
+        HWND box = WaitForDialog("Tandrel Setup");
+        Sleep(300);
+        stayed = box && IsWindowVisible(box);
+        PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(0, p.Run(""));
+    ui.join();
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(1u, CallsTo("box The setup is completed.").size());
+    EXPECT_EQ(1u, CallsTo("WinExec").size());
 }
 
 TEST_F(DialogTest, OnNt5TheRestartQuestionAnsweredNoStartsNothing)

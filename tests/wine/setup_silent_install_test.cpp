@@ -150,6 +150,7 @@ TEST(SilentInstall, AFolderThatWouldLeaveHalfAnInstallationInstallsNothingAtAll)
         { "-s -d" + base + "Blank  -s", base + "Blank" },     // "Blank " loses its blank when created
         { "-s -d" + over, over.substr(0, 120) },
         { "-s -d " + base, base },                            // a leading blank: no absolute folder
+        { "-s -d\\\\server\\share\\Tandrel\\", "\\\\server\\share\\Tandrel" },   // a restart runs before the network
     };
     for (const Row& row : rows) {
         EXPECT_EQ(ERROR_INVALID_COMMAND_LINE, p.Run(row.line));
@@ -158,6 +159,14 @@ TEST(SilentInstall, AFolderThatWouldLeaveHalfAnInstallationInstallsNothingAtAll)
         EXPECT_TRUE(CallsTo("WinExec").empty()) << row.line;
         EXPECT_TRUE(CallsTo("MessageBoxA").empty()) << row.line;
     }
+    // Folders the removal would not clear, which therefore exist already.
+    for (const std::string& folder : { std::string("C:\\"), WindowsDir() + "\\" }) {
+        EXPECT_EQ(ERROR_INVALID_COMMAND_LINE, p.Run("-s -d" + folder));
+        EXPECT_EQ("", FootprintPresent(folder, "files menu run uninstall service uninstaller")) << folder;
+    }
+    HOOK(GetDriveTypeA, [](LPCSTR) -> UINT { return DRIVE_REMOTE; });
+    EXPECT_EQ(ERROR_INVALID_COMMAND_LINE, p.Run("-s -d" + base + "Net"));
+    EXPECT_NOTHING_INSTALLED(base + "Net\\");
 }
 
 TEST(SilentInstall, TheLongestFolderAndTheQuotedFormsInstallWhole)

@@ -23,6 +23,7 @@ TEST(CutOff, ARemovalEndedAtAnyChangeIsListedAndFinishedByTheNextRun)
             CloseHandle(g_installLock);
         g_installLock = NULL;
         CloseHandle(held);
+        SCOPED_TRACE(CutCall());
         std::string there = FootprintPresent(m.dest, "files run service links menu driver vorel12");
         if (!there.empty())
             EXPECT_EQ("uninstall", FootprintPresent(m.dest, "uninstall")) << there << " is not listed";

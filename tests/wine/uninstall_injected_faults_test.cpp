@@ -1,8 +1,8 @@
 // Each system call a removal step makes fails in turn: that step leaves its
 // item, every later step still runs, only the two documented boxes appear,
 // and the uninstaller exits with 3010 on the NT family; a file that can be
-// neither deleted nor left to the restart keeps what finds it again, and a
-// marker that cannot be made keeps everything.
+// neither deleted nor left to the restart (nor one on a network) keeps what
+// finds it again, and a marker that cannot be made keeps everything.
 #include "uninstall_harness.h"
 #include <functional>
 #include <memory>
@@ -50,6 +50,13 @@ TEST(RemovalFaults, EachFailingCallLeavesOnlyItsOwnItem)
                   return SetLastError(ERROR_ACCESS_DENIED), INVALID_HANDLE_VALUE;
               return REAL(CreateFileA)(p, a, s, sa, d, f, t);
           }); }, ITEMS, ERROR_INSTALL_FAILURE, "Some of the Tandrel files could not be removed." },
+        // The restart comes before the network: a file in use there stays.
+        { "DeleteFileA on a network drive", [] {
+              auto del = ARM_HOOK(DeleteFileA, [](LPCSTR) -> BOOL { return FALSE; });
+              auto remote = ARM_HOOK(GetDriveTypeA, [](LPCSTR) -> UINT { return DRIVE_REMOTE; });
+              return std::shared_ptr<void>(nullptr, [del, remote](void*) {});
+          }, "files folder menu run uninstall vorel12", ERROR_INSTALL_FAILURE,
+          "Some of the Tandrel files could not be removed." },
         { "SendMessageTimeoutA (agent not answering)", [] { return ARM_HOOK(SendMessageTimeoutA, [](HWND, UINT, WPARAM, LPARAM, UINT, UINT, PDWORD_PTR) -> LRESULT { return 0; }); },
           "" },
     };

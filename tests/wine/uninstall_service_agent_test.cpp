@@ -229,6 +229,32 @@ TEST(CloseAgents, AnAgentIsLeftOnlyAfterFiveSecondsWithoutAnAnswer)
     }
 }
 
+// A setup dialog that waits for the agent still answers: the caller's own
+// window handles what was posted to it before the agent ends, whether its
+// process or only its window is watched.
+TEST(CloseAgents, TheCallersWindowsAnswerWhileItWaits)
+{
+    HWND own = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, NULL, NULL, NULL, NULL);
+    SetWindowLongPtrA(own, GWLP_WNDPROC, (LONG_PTR)AsCallback<WNDPROC>([](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+                          if (m == WM_APP)
+                              Record("the caller's window answered");
+                          return DefWindowProcA(h, m, w, l);
+                      }));
+    for (bool watched : { true, false }) {
+        FakeAgent agent(600);
+        g_agent = &agent;
+        HOOK(GetWindowThreadProcessId, AgentThreadProcessId);
+        std::shared_ptr<void> process = watched ? ARM_HOOK(OpenProcess, OpenAgentProcess) : ARM_HOOK(OpenProcess, NoProcess);
+        Calls().clear();
+        PostMessageA(own, WM_APP, 0, 0);
+        CloseAgents(0, NULL);
+        int answered = IndexOf("the caller's window answered");
+        EXPECT_GE(answered, 0) << watched;
+        EXPECT_LT(answered, IndexOf("agent ended")) << watched;
+    }
+    DestroyWindow(own);
+}
+
 TEST(CloseAgents, NoAgentNoPause)
 {
     HOOK(Sleep, RecordingSleep);

@@ -9,11 +9,17 @@ namespace {
 int g_cutAt;
 int g_changes;
 DWORD g_cutThread;
+// The service database lock that the run holds, which its end releases.
+SC_LOCK g_heldLock;
 
-void Change()
+const char* g_cutCall = "";
+
+void Change(const char* call)
 {
-    if (GetCurrentThreadId() == g_cutThread && ++g_changes == g_cutAt)
+    if (GetCurrentThreadId() == g_cutThread && ++g_changes == g_cutAt) {
+        g_cutCall = call;
         ExitThread(0);
+    }
 }
 
 bool Creates(DWORD disposition)
@@ -23,7 +29,7 @@ bool Creates(DWORD disposition)
 
 }  // namespace
 
-#define CUT(fn) [](auto... a) { Change(); return REAL(fn)(a...); }
+#define CUT(fn) [](auto... a) { Change(#fn); return REAL(fn)(a...); }
 #define ARM_CUT(fn) \
     if (IsImported(#fn)) \
         hooks.push_back(ARM_HOOK(fn, CUT(fn)))
@@ -48,10 +54,24 @@ bool RunCutAt(int k, const std::function<void()>& fn)
     if (IsImported("CreateFileA"))
         hooks.push_back(ARM_HOOK(CreateFileA, [](LPCSTR n, DWORD a, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD d, DWORD f, HANDLE t) {
             if (Creates(d))
-                Change();
+                Change("CreateFileA");
             return REAL(CreateFileA)(n, a, s, sa, d, f, t);
         }));
+    if (IsImported("LockServiceDatabase")) {
+        hooks.push_back(ARM_HOOK(LockServiceDatabase, [](SC_HANDLE m) {
+            SC_LOCK lock = REAL(LockServiceDatabase)(m);
+            if (GetCurrentThreadId() == g_cutThread)
+                g_heldLock = lock;
+            return lock;
+        }));
+        hooks.push_back(ARM_HOOK(UnlockServiceDatabase, [](SC_LOCK lock) {
+            if (lock == g_heldLock)
+                g_heldLock = NULL;
+            return REAL(UnlockServiceDatabase)(lock);
+        }));
+    }
     g_cutAt = k;
+    g_cutCall = "";
     g_changes = 0;
     const std::function<void()>* run = &fn;
     HANDLE thread = CreateThread(NULL, 0, [](LPVOID p) -> DWORD {
@@ -64,7 +84,15 @@ bool RunCutAt(int k, const std::function<void()>& fn)
     GetExitCodeThread(thread, &code);
     CloseHandle(thread);
     g_cutThread = 0;
+    if (g_heldLock)
+        UnlockServiceDatabase(g_heldLock);
+    g_heldLock = NULL;
     return code == 0;
+}
+
+const char* CutCall()
+{
+    return g_cutCall;
 }
 
 DWORD RunBuiltProgram(const char* name, const std::string& args)

@@ -10,6 +10,8 @@
 // change (k from 1) that the thread makes to files, folders, the registry
 // or the service manager. False when the run ended before its k-th change.
 bool RunCutAt(int k, const std::function<void()>& fn);
+// The call that the last cut run did not make.
+const char* CutCall();
 // Runs a program of the build (a name beside the test's build folder, such
 // as "vorel12u.exe") with a command line and returns its exit code.
 DWORD RunBuiltProgram(const char* name, const std::string& args);
