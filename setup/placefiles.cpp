@@ -10,7 +10,9 @@
 #include "restartfile.h"
 #include "text.h"
 
-#define PLACE_MAX   12
+// Files\ with the uninstaller and the driver file; more is a package this
+// setup does not install.
+#define PLACE_MAX   64
 
 enum { PLACE_STAGED = 1, PLACE_BACKED = 2, PLACE_IN_USE = 4, PLACE_RENAMED = 8 };
 

@@ -160,6 +160,23 @@ def setup_again_on_a_live_machine(dist, prefix):
     # Version 1 runs: its agent, and the driver that the agent loaded.
     start_agent_from_setup(dist, prefix, None)
     first = agent_pid(prefix)
+    # An upgrade whose copy fails (a new file's name is a folder there) keeps
+    # the running version whole, and starts its agent again.
+    v2 = next_version(dist)
+    with open(os.path.join(v2, "Files", "vorel12.txt"), "w") as f:
+        f.write("notes")
+    taken = prefix.unix(APPS + "vorel12.txt")
+    os.mkdir(taken)
+    silent_install(v2, prefix, APPS, expect=STEP_FAILED)
+    v1 = os.path.join(work_dir(), "e2e-package")
+    for winpath, rel in ((APPS + "vorel12a.exe", "Files/vorel12a.exe"), (APPS + "vorel12.htm", "Files/vorel12.htm"),
+                         (UNINSTALLER, "Uninst/vorel12u.exe")):
+        check(same_file(prefix, winpath, os.path.join(v1, rel)), "the running version's %s stays" % winpath)
+    check(sorted(os.listdir(prefix.unix(APPS))) == sorted(os.listdir(os.path.join(v1, "Files")) + ["vorel12.txt"]),
+          "and no staged copy is left: %s" % os.listdir(prefix.unix(APPS)))
+    wait_for(lambda: agent_pid(prefix) not in (0, first), 20, "the old version's agent again")
+    first = agent_pid(prefix)
+    os.rmdir(taken)
     v2 = next_version(dist)
     silent_install(v2, prefix, APPS, expect=INSTALLED)
     for winpath, rel in ((APPS + "vorel12a.exe", "Files/vorel12a.exe"), (APPS + "vorel12.htm", "Files/vorel12.htm"),

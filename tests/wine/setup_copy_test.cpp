@@ -1,6 +1,7 @@
 // The flat copy, the sizes and the folder creation, against real files.
 #include "setup_harness.h"
 #include <functional>
+#include <thread>
 #include "support/fakeproc.h"
 #include "support/observers.h"
 
@@ -57,7 +58,7 @@ TEST(CopyTree, FlatCopyCreatesTheFolderLevelByLevelAndSkipsSubfolders)
     EXPECT_NE(std::string::npos, std::string(g_sourceText).find(p.source + "Files\\"));
 }
 
-TEST(CopyTree, ExistingAndReadOnlyFilesAreReplacedByOrdinaryFiles)
+TEST(CopyTree, ExistingReadOnlyAndBrieflyHeldFilesAreReplacedByOrdinaryFiles)
 {
     SetupHarness p;
     p.AddFile("Files\\new.txt", 50);
@@ -70,9 +71,18 @@ TEST(CopyTree, ExistingAndReadOnlyFilesAreReplacedByOrdinaryFiles)
     strcpy(g_sourceDir, p.source.c_str());
     // Sources from a CD are read-only: their copies must not be.
     SetFileAttributesA((p.source + "Files\\new.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    // A scanner holds one target for 300 ms: it is waited out, not left to the restart.
+    HANDLE scanned = CreateFileA((dest + "new.txt").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    std::thread release([scanned] {
+        Sleep(300);
+        CloseHandle(scanned);
+    });
+    g_restartDue = 0;
     ResetPlacement();
     EXPECT_EQ(1, CopySourceFiles());
     EXPECT_EQ(1, CommitPlacement());
+    release.join();
+    EXPECT_EQ(0, g_restartDue);
     auto size = [](const std::string& f) {
         WIN32_FILE_ATTRIBUTE_DATA d;
         return GetFileAttributesExA(f.c_str(), GetFileExInfoStandard, &d) ? d.nFileSizeLow : 0;

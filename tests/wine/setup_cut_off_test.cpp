@@ -4,6 +4,8 @@
 #include "setup_harness.h"
 #include "installlock.h"
 #include "support/cutoff.h"
+#include "support/fakeagent.h"
+#include <memory>
 
 namespace {
 
@@ -26,17 +28,22 @@ TEST(CutOff, AnInstallOrAnUpgradeEndedAtAnyChangeIsFoundAndFinished)
         for (int k = 1; cut; k++) {
             SCOPED_TRACE(testing::Message() << row.name << ", cut before change " << k);
             Package p(NT4);
-            HANDLE agent = INVALID_HANDLE_VALUE;
+            std::unique_ptr<FakeAgent> agent;
+            HOOK(GetWindowThreadProcessId, AgentThreadProcessId);
+            HOOK(OpenProcess, OpenAgentProcess);
             if (row.upgrade) {
                 ASSERT_EQ(0, p.Silent());
                 EndOfProcess();
-                // The running agent's file can be read, not written.
-                agent = CreateFileA((p.dest + SZ_AGENT_EXE).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+                agent = std::make_unique<FakeAgent>();
+                g_agent = agent.get();
+                // A running program's own file can be read, not written.
+                agent->file = CreateFileA((p.dest + SZ_AGENT_EXE).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                                          OPEN_EXISTING, 0, NULL);
             }
             cut = RunCutAt(k, [&] { p.Silent(); });
             EndOfProcess();
-            if (agent != INVALID_HANDLE_VALUE)
-                CloseHandle(agent);
+            if (row.upgrade)
+                EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(agent->ended, 0)) << "setup closed the agent";
             SCOPED_TRACE(CutCall());
         std::string there = FootprintPresent(p.dest, "folder run service links menu driver");
             if (!there.empty())

@@ -1,6 +1,7 @@
 #include "cutoff.h"
 #include <gtest/gtest.h>
 #include <memory>
+#include <set>
 #include <vector>
 #include "iathook.h"
 
@@ -9,8 +10,17 @@ namespace {
 int g_cutAt;
 int g_changes;
 DWORD g_cutThread;
-// The service database lock that the run holds, which its end releases.
+// The service database lock and the service manager's handles that the
+// run holds, which the end of its process releases.
 SC_LOCK g_heldLock;
+std::set<SC_HANDLE> g_openServices;
+
+SC_HANDLE Opened(SC_HANDLE h)
+{
+    if (h && GetCurrentThreadId() == g_cutThread)
+        g_openServices.insert(h);
+    return h;
+}
 
 const char* g_cutCall = "";
 
@@ -70,6 +80,14 @@ bool RunCutAt(int k, const std::function<void()>& fn)
             return REAL(UnlockServiceDatabase)(lock);
         }));
     }
+    if (IsImported("OpenServiceA")) {
+        hooks.push_back(ARM_HOOK(OpenSCManagerA, [](LPCSTR m, LPCSTR d, DWORD a) { return Opened(REAL(OpenSCManagerA)(m, d, a)); }));
+        hooks.push_back(ARM_HOOK(OpenServiceA, [](SC_HANDLE m, LPCSTR n, DWORD a) { return Opened(REAL(OpenServiceA)(m, n, a)); }));
+        hooks.push_back(ARM_HOOK(CloseServiceHandle, [](SC_HANDLE h) {
+            g_openServices.erase(h);
+            return REAL(CloseServiceHandle)(h);
+        }));
+    }
     g_cutAt = k;
     g_cutCall = "";
     g_changes = 0;
@@ -87,6 +105,11 @@ bool RunCutAt(int k, const std::function<void()>& fn)
     if (g_heldLock)
         UnlockServiceDatabase(g_heldLock);
     g_heldLock = NULL;
+    // An open service handle keeps a service marked for deletion.
+    std::set<SC_HANDLE> open;
+    open.swap(g_openServices);
+    for (SC_HANDLE h : open)
+        CloseServiceHandle(h);
     return code == 0;
 }
 
