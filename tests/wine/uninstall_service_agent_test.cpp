@@ -1,7 +1,6 @@
 // The driver service removal with its states forced, and the closing of a
 // quick agent, one that keeps a box open, and a hung one.
 #include "uninstall_harness.h"
-#include "support/fakeagent.h"
 #include "support/fakedriver.h"
 #include <thread>
 
@@ -88,6 +87,82 @@ TEST(RemoveDriverService, TheRealManagerDeletesANeverStartedService)
     EXPECT_EQ((SC_HANDLE)NULL, OpenServiceA(scm, SZ_SERVICE, SERVICE_QUERY_STATUS));
     EXPECT_EQ(1, RemoveDriverService());         // gone: still counts as removed
     CloseServiceHandle(scm);
+}
+
+// An agent window on a thread of its own; "its process" is an event that the
+// window sets when it has ended. On WM_DESTROY it may keep a box open for a
+// while (answering messages, as a message box does), then stop answering,
+// before it ends; or it may not answer at all from the start.
+struct FakeAgent {
+    HANDLE ended = CreateEventA(NULL, TRUE, FALSE, NULL);
+    DWORD boxMs, hangMs;
+    bool hungFromStart;
+    std::thread thread;
+    HWND window = NULL;
+    explicit FakeAgent(DWORD box = 0, DWORD hang = 0, bool hung = false) : boxMs(box), hangMs(hang), hungFromStart(hung)
+    {
+        HANDLE ready = CreateEventA(NULL, TRUE, FALSE, NULL);
+        thread = std::thread([this, ready] {
+            WNDCLASSA wc = {};
+            wc.lpfnWndProc = Proc;
+            wc.hInstance = GetModuleHandleA(NULL);
+            wc.lpszClassName = SZ_AGENT_CLASS;
+            RegisterClassA(&wc);
+            window = CreateWindowExA(0, SZ_AGENT_CLASS, "ZNVFuture", 0, 0, 0, 0, 0, NULL, NULL, wc.hInstance, NULL);
+            SetWindowLongPtrA(window, GWLP_USERDATA, (LONG_PTR)this);
+            SetEvent(ready);
+            if (hungFromStart) {
+                ::Sleep(hangMs);         // not pumping: the agent does not answer
+                return;
+            }
+            MSG msg;
+            while (GetMessageA(&msg, NULL, 0, 0) > 0)
+                DispatchMessageA(&msg);
+        });
+        WaitForSingleObject(ready, 5000);
+        CloseHandle(ready);
+    }
+    ~FakeAgent()
+    {
+        thread.join();
+        CloseHandle(ended);
+    }
+    static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l)
+    {
+        FakeAgent* self = (FakeAgent*)GetWindowLongPtrA(h, GWLP_USERDATA);
+        if (m != WM_DESTROY || !self)
+            return DefWindowProcA(h, m, w, l);
+        Record("agent got WM_DESTROY");
+        for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < self->boxMs;) {
+            MsgWaitForMultipleObjects(0, NULL, FALSE, 50, QS_ALLINPUT);
+            MSG msg;
+            while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+                DispatchMessageA(&msg);
+        }
+        if (self->hangMs)
+            ::Sleep(self->hangMs);
+        Record("agent ended");
+        SetEvent(self->ended);
+        PostQuitMessage(0);
+        return 0;
+    }
+};
+
+FakeAgent* g_agent;
+
+DWORD WINAPI AgentThreadProcessId(HWND, LPDWORD pid)
+{
+    *pid = 4242;
+    return 1;
+}
+
+// The agent's "process" handle is a copy of its ended event.
+HANDLE WINAPI OpenAgentProcess(DWORD access, BOOL, DWORD pid)
+{
+    Record("OpenProcess(0x%lx, %lu)", access, pid);
+    HANDLE copy;
+    DuplicateHandle(GetCurrentProcess(), g_agent->ended, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
+    return copy;
 }
 
 HANDLE WINAPI NoProcess(DWORD, BOOL, DWORD)
