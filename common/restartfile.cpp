@@ -112,6 +112,10 @@ int ScheduleDelete(const char* path)
 
 int DeleteOrSchedule(const char* path, int tries)
 {
+    // A [rename] line whose source this file was would move a later file
+    // that takes its short name.
+    char name[SHORT_PATH_SIZE];
+    int named = !IsNtPlatform() && ShortName(path, name);
     // Only the package's own files come here: no attribute of theirs keeps them.
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     DWORD start = GetTickCount();
@@ -120,8 +124,11 @@ int DeleteOrSchedule(const char* path, int tries)
         deleted |= DeleteFileA(path) != 0;
     while (!deleted && HeldBriefly(start))
         deleted = DeleteFileA(path) != 0;
-    if (deleted || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+    if (deleted || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
+        if (named)
+            RewriteRenameSection(name, NULL, NULL);
         return 1;
+    }
     return ScheduleDelete(path) ? 2 : 0;
 }
 

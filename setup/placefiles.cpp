@@ -14,7 +14,8 @@
 // setup does not install.
 #define PLACE_MAX   64
 
-enum { PLACE_STAGED = 1, PLACE_BACKED = 2, PLACE_IN_USE = 4, PLACE_RENAMED = 8 };
+// PLACE_STRANDED: the old bytes are left only in the kept copy, which stays.
+enum { PLACE_STAGED = 1, PLACE_BACKED = 2, PLACE_IN_USE = 4, PLACE_RENAMED = 8, PLACE_STRANDED = 16 };
 
 static char g_targets[PLACE_MAX][MAX_PATH];
 static int g_placeState[PLACE_MAX];
@@ -159,7 +160,7 @@ static void Discard(int i)
     char path[MAX_PATH];
     if (Beside(path, g_targets[i], SZ_PENDING_SUFFIX))
         DeletePendingCopy(path);
-    if (Beside(path, g_targets[i], SZ_BACKUP_SUFFIX))
+    if (!(g_placeState[i] & PLACE_STRANDED) && Beside(path, g_targets[i], SZ_BACKUP_SUFFIX))
         DeletePendingCopy(path);
 }
 
@@ -168,12 +169,12 @@ void DiscardPlacement()
     for (int i = 0; i < g_placeCount; i++) {
         char backup[MAX_PATH];
         // A target that did not exist before goes again; one that did gets
-        // its old bytes back.
+        // its old bytes back, or keeps them beside it, recorded, for the next run.
         if (g_placeState[i] & PLACE_RENAMED) {
             if (!(g_placeState[i] & PLACE_BACKED))
                 DeleteFileA(g_targets[i]);
-            else if (Beside(backup, g_targets[i], SZ_BACKUP_SUFFIX))
-                Rename(backup, g_targets[i]);
+            else if (!Beside(backup, g_targets[i], SZ_BACKUP_SUFFIX) || !Rename(backup, g_targets[i]))
+                g_placeState[i] |= PLACE_STRANDED;
         }
         Discard(i);
     }
@@ -189,7 +190,11 @@ int CommitPlacement()
         if (*state & PLACE_IN_USE)
             continue;
         SetFileAttributesA(g_targets[i], FILE_ATTRIBUTE_NORMAL);
-        if ((*state & PLACE_BACKED) && InUse(g_targets[i]))
+        // The same bytes need no rename: a loaded driver's file on a repair
+        // is not waited for.
+        if ((*state & PLACE_BACKED) && SameContent(pending, g_targets[i]))
+            DeletePendingCopy(pending);
+        else if ((*state & PLACE_BACKED) && InUse(g_targets[i]))
             *state |= PLACE_IN_USE;
         else if (Rename(pending, g_targets[i]))
             *state |= PLACE_RENAMED;
