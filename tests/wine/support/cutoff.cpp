@@ -37,6 +37,13 @@ bool Creates(DWORD disposition)
     return disposition != OPEN_EXISTING;
 }
 
+// 1 when the run came to its end, 0 (ExitThread's) when it was cut.
+DWORD WINAPI RunToEnd(LPVOID fn)
+{
+    (*(const std::function<void()>*)fn)();
+    return 1;
+}
+
 }  // namespace
 
 #define CUT(fn) [](auto... a) { Change(#fn); return REAL(fn)(a...); }
@@ -92,10 +99,7 @@ bool RunCutAt(int k, const std::function<void()>& fn)
     g_cutCall = "";
     g_changes = 0;
     const std::function<void()>* run = &fn;
-    HANDLE thread = CreateThread(NULL, 0, [](LPVOID p) -> DWORD {
-        (*(const std::function<void()>*)p)();
-        return 1;
-    }, (LPVOID)run, CREATE_SUSPENDED, &g_cutThread);
+    HANDLE thread = CreateThread(NULL, 0, RunToEnd, (LPVOID)run, CREATE_SUSPENDED, &g_cutThread);
     ResumeThread(thread);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 120000));
     DWORD code = 1;
