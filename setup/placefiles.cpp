@@ -15,7 +15,7 @@
 #define PLACE_MAX   64
 
 // PLACE_STRANDED: the old bytes are left only in the kept copy, which stays.
-enum { PLACE_STAGED = 1, PLACE_BACKED = 2, PLACE_IN_USE = 4, PLACE_RENAMED = 8, PLACE_STRANDED = 16 };
+enum { PLACE_BACKED = 2, PLACE_IN_USE = 4, PLACE_RENAMED = 8, PLACE_STRANDED = 16 };
 
 static char g_targets[PLACE_MAX][MAX_PATH];
 static int g_placeState[PLACE_MAX];
@@ -138,7 +138,7 @@ int StageFile(const char* from, const char* target, const char* recordName)
                        (attributes != INVALID_FILE_ATTRIBUTES && !RecordInstalled(SZ_RECORD_FILES, name))))
         return 0;
     int* state = &g_placeState[g_placeCount];
-    *state = PLACE_STAGED;
+    *state = 0;
     g_placeCount++;
     if (!FreshCopy(from, pending))
         return 0;
