@@ -70,6 +70,28 @@ program_resources(agent_res agent/agent.rc agent.ico)
 program_resources(setup_res setup/setup.rc setup.ico)
 program_resources(uninstall_res uninstall/uninstall.rc uninstall.ico)
 
+# Every PE section is padded to 512 bytes in the file. The read-only data
+# and the few initialised variables go into the import section, which the
+# loader maps writable on both families anyway: about 512 bytes less per
+# program. The script is ld's own default with those inputs moved.
+execute_process(COMMAND ${CMAKE_LINKER} --verbose OUTPUT_VARIABLE LD_DEFAULT)
+string(REGEX REPLACE "^.*\n=+\n(.*)\n=+\n.*$" "\\1" LD_SCRIPT "${LD_DEFAULT}")
+set(MOVED "    *(.data)\n    *(.data2)\n    *(SORT(.data$*))\n")
+set(MOVED_RO "    *(.rdata)\n\t     *(SORT(.rdata$*))\n")
+string(FIND "${LD_SCRIPT}" "${MOVED}" at_data)
+string(FIND "${LD_SCRIPT}" "${MOVED_RO}" at_rdata)
+string(FIND "${LD_SCRIPT}" "KEEP (SORT(*)(.idata$7))" at_idata)
+if(at_data LESS 0 OR at_rdata LESS 0 OR at_idata LESS 0)
+    message(FATAL_ERROR "ld's default script is not the one the section merge knows")
+endif()
+string(REPLACE "${MOVED}" "" LD_SCRIPT "${LD_SCRIPT}")
+string(REPLACE "${MOVED_RO}" "" LD_SCRIPT "${LD_SCRIPT}")
+string(REPLACE "KEEP (SORT(*)(.idata$7))"
+    "KEEP (SORT(*)(.idata$7))\n    *(.rdata)\n    *(SORT(.rdata$*))\n    *(.data)\n    *(.data2)\n    *(SORT(.data$*))"
+    LD_SCRIPT "${LD_SCRIPT}")
+set(PROGRAM_LD_SCRIPT ${CMAKE_BINARY_DIR}/programs.ld)
+file(WRITE ${PROGRAM_LD_SCRIPT} "${LD_SCRIPT}\n")
+
 function(program name code res)
     add_executable(${name} WIN32 ${PROJECT_SOURCE_DIR}/common/crt0.cpp $<TARGET_OBJECTS:${res}>)
     target_compile_options(${name} PRIVATE ${PROGRAM_FLAGS})
@@ -77,6 +99,7 @@ function(program name code res)
         -nostdlib -nostartfiles -s
         -Wl,-e,${ENTRY_SYMBOL}
         -Wl,--gc-sections
+        -Wl,-T,${PROGRAM_LD_SCRIPT}
         -Wl,--subsystem,windows:4.0
         -Wl,--major-os-version,4 -Wl,--minor-os-version,0
         -Wl,--disable-dynamicbase -Wl,--disable-reloc-section
