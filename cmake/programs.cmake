@@ -2,9 +2,10 @@
 # static library so that the wine tests link the very same objects.
 
 set(PROGRAM_FLAGS
-    -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
+    -Oz -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
     -fno-stack-protector -fno-threadsafe-statics -ffunction-sections
     -fno-tree-loop-distribute-patterns
+    -fno-ident -fomit-frame-pointer -fno-tree-loop-optimize
     -Wall -Wextra)
 
 # The shipped build optimises across files: about 1.5 KB less for setup.
@@ -15,6 +16,8 @@ if(PROGRAM_LTO)
 endif()
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    # The system's calls need no more than the 4 bytes the ABI keeps.
+    list(APPEND PROGRAM_FLAGS -mpreferred-stack-boundary=2)
     set(ENTRY_SYMBOL _WinMainCRTStartup)
 else()
     set(ENTRY_SYMBOL WinMainCRTStartup)
@@ -70,27 +73,7 @@ program_resources(agent_res agent/agent.rc agent.ico)
 program_resources(setup_res setup/setup.rc setup.ico)
 program_resources(uninstall_res uninstall/uninstall.rc uninstall.ico)
 
-# Every PE section is padded to 512 bytes in the file. The read-only data
-# and the few initialised variables go into the import section, which the
-# loader maps writable on both families anyway: about 512 bytes less per
-# program. The script is ld's own default with those inputs moved.
-execute_process(COMMAND ${CMAKE_LINKER} --verbose OUTPUT_VARIABLE LD_DEFAULT)
-string(REGEX REPLACE "^.*\n=+\n(.*)\n=+\n.*$" "\\1" LD_SCRIPT "${LD_DEFAULT}")
-set(MOVED "    *(.data)\n    *(.data2)\n    *(SORT(.data$*))\n")
-set(MOVED_RO "    *(.rdata)\n\t     *(SORT(.rdata$*))\n")
-string(FIND "${LD_SCRIPT}" "${MOVED}" at_data)
-string(FIND "${LD_SCRIPT}" "${MOVED_RO}" at_rdata)
-string(FIND "${LD_SCRIPT}" "KEEP (SORT(*)(.idata$7))" at_idata)
-if(at_data LESS 0 OR at_rdata LESS 0 OR at_idata LESS 0)
-    message(FATAL_ERROR "ld's default script is not the one the section merge knows")
-endif()
-string(REPLACE "${MOVED}" "" LD_SCRIPT "${LD_SCRIPT}")
-string(REPLACE "${MOVED_RO}" "" LD_SCRIPT "${LD_SCRIPT}")
-string(REPLACE "KEEP (SORT(*)(.idata$7))"
-    "KEEP (SORT(*)(.idata$7))\n    *(.rdata)\n    *(SORT(.rdata$*))\n    *(.data)\n    *(.data2)\n    *(SORT(.data$*))"
-    LD_SCRIPT "${LD_SCRIPT}")
-set(PROGRAM_LD_SCRIPT ${CMAKE_BINARY_DIR}/programs.ld)
-file(WRITE ${PROGRAM_LD_SCRIPT} "${LD_SCRIPT}\n")
+set(PROGRAM_LD_SCRIPT ${PROJECT_SOURCE_DIR}/cmake/programs.ld)
 
 function(program name code res)
     add_executable(${name} WIN32 ${PROJECT_SOURCE_DIR}/common/crt0.cpp $<TARGET_OBJECTS:${res}>)
@@ -105,9 +88,9 @@ function(program name code res)
         -Wl,--disable-dynamicbase -Wl,--disable-reloc-section
         -Wl,--no-insert-timestamp
         -Wl,-Map,${CMAKE_CURRENT_BINARY_DIR}/${name}.map
-        $<$<BOOL:${PROGRAM_LTO}>:-flto -Os>)
+        $<$<BOOL:${PROGRAM_LTO}>:-flto -Oz>)
     target_link_libraries(${name} PRIVATE ${code} ${SYSTEM_LIBS} gcc)
-    set_target_properties(${name} PROPERTIES LINKER_LANGUAGE CXX)
+    set_target_properties(${name} PROPERTIES LINKER_LANGUAGE CXX LINK_DEPENDS ${PROGRAM_LD_SCRIPT})
 endfunction()
 
 program(vorel12a agent_code agent_res)
