@@ -3,7 +3,7 @@
 set(COMMON_PURE common/text.cpp common/cmdtail.cpp common/record.cpp common/runfolder.cpp)
 set(COMMON_WIN32 common/platform.cpp common/registry.cpp common/privilege.cpp common/window.cpp common/walk.cpp
     common/leadbyte.cpp common/folders.cpp common/stringbox.cpp common/modulefolder.cpp
-    common/agentclose.cpp common/restartfile.cpp common/installlock.cpp common/folderguard.cpp)
+    common/agentclose.cpp common/restartfile.cpp common/installlock.cpp common/folderguard.cpp common/log.cpp)
 
 set(AGENT_PURE agent/keyrecord.cpp)
 set(AGENT_WIN32 agent/agentmain.cpp agent/mainwindow.cpp agent/trayicon.cpp agent/drivechannel.cpp

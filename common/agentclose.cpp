@@ -1,5 +1,6 @@
 #include "agentclose.h"
 #include "footprint.h"
+#include "log.h"
 
 // Waits up to ms for process (with none, the time alone), answering the
 // caller's own windows meanwhile: a dialog that waits here still paints and
@@ -73,7 +74,9 @@ int CloseAgents(DWORD bound, int* found)
     DWORD start = GetTickCount();
     int all = 1;
     for (int i = 0; i < n; i++) {
-        all &= WaitForAgent(agents[i], processes[i], start, bound);
+        int ended = WaitForAgent(agents[i], processes[i], start, bound);
+        LogNumber(ended ? "agent closed after ms:" : "agent running after ms:", GetTickCount() - start);
+        all &= ended;
         if (processes[i])
             CloseHandle(processes[i]);
     }

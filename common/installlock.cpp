@@ -5,6 +5,7 @@
 #include "installlock.h"
 #include "folders.h"
 #include "footprint.h"
+#include "log.h"
 #include "platform.h"
 
 HANDLE g_installLock;
@@ -21,7 +22,7 @@ int TakeInstallLock()
     // opens it again.
     DWORD flags = FILE_ATTRIBUTE_NORMAL | (IsNtPlatform() ? FILE_FLAG_DELETE_ON_CLOSE : 0);
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, OPEN_ALWAYS, flags, NULL);
-    if (file == INVALID_HANDLE_VALUE)
+    if (!LogStep(file != INVALID_HANDLE_VALUE, "lock", path, NULL))
         return 0;
     g_installLock = file;
     return 1;

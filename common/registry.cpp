@@ -1,6 +1,7 @@
 #include "registry.h"
 #include "runfolder.h"
 #include "footprint.h"
+#include "log.h"
 #include "text.h"
 
 int ReadRegValue(HKEY key, const char* name, char* buf, DWORD size)
@@ -30,8 +31,11 @@ HKEY OpenOrCreateKey(HKEY root, const char* path)
     if (RegOpenKeyA(root, path, &key) == ERROR_SUCCESS)
         return key;
     key = NULL;
-    if (RegCreateKeyA(root, path, &key) == ERROR_SUCCESS)
+    LONG error = RegCreateKeyA(root, path, &key);
+    if (error == ERROR_SUCCESS)
         return key;
+    SetLastError(error);
+    LogStep(0, "RegCreateKeyA", path, NULL);
     return NULL;
 }
 
@@ -62,4 +66,13 @@ int ReadRunValueFolder(char* folder, unsigned cap)
     if (!ReadKeyValue(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE, value, sizeof value))
         value[0] = 0;
     return FolderFromRunValue(value, folder, cap);
+}
+
+int DeleteRegKey(HKEY root, const char* path)
+{
+    LONG error = RegDeleteKeyA(root, path);
+    SetLastError(error);
+    if (error != ERROR_FILE_NOT_FOUND)
+        LogStep(error == ERROR_SUCCESS, "RegDeleteKeyA", path, NULL);
+    return error == ERROR_SUCCESS;
 }

@@ -8,6 +8,10 @@ int ReadRegValue(HKEY key, const char* name, char* buf, DWORD size);
 // Open, or create when the open fails; null when both fail. Caller closes.
 HKEY OpenOrCreateKey(HKEY root, const char* path);
 
+// Deletes the key (on the NT family only one without subkeys), logged; 1
+// when it is gone now.
+int DeleteRegKey(HKEY root, const char* path);
+
 // A value of an existing key, which is opened only, never created.
 int ReadKeyValue(HKEY root, const char* path, const char* name, char* buf, DWORD size);
 

@@ -1,6 +1,7 @@
 #include "restartfile.h"
 #include "folders.h"
 #include "footprint.h"
+#include "log.h"
 #include "platform.h"
 #include "text.h"
 
@@ -9,6 +10,7 @@
 
 static const char SZ_WININIT[] = "\\WININIT.INI";
 static const char SZ_RENAME[] = "rename";
+static const char SZ_DELETE[] = "DeleteFileA";
 
 // The section's lines, each with its NUL, and the empty line that ends them.
 static char g_wininit[WININIT_SIZE];
@@ -75,15 +77,25 @@ static int ShortName(const char* path, char* out)
     return n > 0 && n < SHORT_PATH_SIZE && CharToOemA(out, out);
 }
 
+// A move of source over target (none: a deletion) left to the restart, logged.
+static int Scheduled(int done, const char* source, const char* target)
+{
+    return LogStep(done, IsNtPlatform() ? "restart, MoveFileExA:" : "restart, WININIT.INI:", source, target);
+}
+
 int ScheduleReplace(const char* source, const char* target)
 {
-    if (IsNtPlatform())
-        return MoveFileExA(source, target, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != 0;
-    char from[SHORT_PATH_SIZE];
-    char to[SHORT_PATH_SIZE];
-    // A line of an earlier run whose file was deleted would move this new
-    // file over that line's target.
-    return ShortName(source, from) && ShortName(target, to) && RewriteRenameSection(from, to, from);
+    int done;
+    if (IsNtPlatform()) {
+        done = MoveFileExA(source, target, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != 0;
+    } else {
+        char from[SHORT_PATH_SIZE];
+        char to[SHORT_PATH_SIZE];
+        // A line of an earlier run whose file was deleted would move this new
+        // file over that line's target.
+        done = ShortName(source, from) && ShortName(target, to) && RewriteRenameSection(from, to, from);
+    }
+    return Scheduled(done, source, target);
 }
 
 int ScheduleDelete(const char* path)
@@ -104,10 +116,10 @@ int ScheduleDelete(const char* path)
         after = backslash;
     }
     plain[n] = 0;
-    if (IsNtPlatform())
-        return MoveFileExA(plain, NULL, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
     char name[SHORT_PATH_SIZE];
-    return ShortName(plain, name) && RewriteRenameSection(NULL, "NUL", name);
+    int done = IsNtPlatform() ? MoveFileExA(plain, NULL, MOVEFILE_DELAY_UNTIL_REBOOT) != 0
+                              : ShortName(plain, name) && RewriteRenameSection(NULL, "NUL", name);
+    return Scheduled(done, plain, NULL);
 }
 
 int DeleteOrSchedule(const char* path, int tries)
@@ -125,11 +137,17 @@ int DeleteOrSchedule(const char* path, int tries)
     while (!deleted && HeldBriefly(start))
         deleted = DeleteFileA(path) != 0;
     if (deleted || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
+        if (deleted)
+            LogStep(1, SZ_DELETE, path, NULL);
         if (named)
             RewriteRenameSection(name, NULL, NULL);
         return 1;
     }
-    return ScheduleDelete(path) ? 2 : 0;
+    LogStep(0, SZ_DELETE, path, NULL);
+    if (ScheduleDelete(path))
+        return 2;
+    LogStep(1, "kept", path, NULL);
+    return 0;
 }
 
 int DeletePendingCopy(const char* path)
@@ -140,9 +158,13 @@ int DeletePendingCopy(const char* path)
     int named = !IsNtPlatform() && ShortName(path, name);
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     DWORD start = GetTickCount();
-    while (!DeleteFileA(path) && GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
+    int deleted;
+    while (!(deleted = DeleteFileA(path)) && GetLastError() != ERROR_FILE_NOT_FOUND &&
+           GetLastError() != ERROR_PATH_NOT_FOUND)
         if (!HeldBriefly(start))
-            return 0;
+            return LogStep(0, SZ_DELETE, path, NULL);
+    if (deleted)
+        LogStep(1, SZ_DELETE, path, NULL);
     return !named || RewriteRenameSection(name, NULL, NULL);
 }
 

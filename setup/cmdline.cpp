@@ -1,4 +1,5 @@
 #include "cmdline.h"
+#include "cmdtail.h"
 #include "text.h"
 
 int HasHelpSwitch(const char* text)
@@ -12,14 +13,16 @@ int HasHelpSwitch(const char* text)
     return 0;
 }
 
-int ParseCommandLine(const char* text, char* folder, unsigned cap, int* folderFits)
+int ParseCommandLine(const char* text, char* folder, unsigned cap, int* folderFits, char* log, int* logFits)
 {
     *folderFits = 1;
+    *logFits = 1;
     unsigned len = TextLength(text);
     if (len < 2 || text[0] != '-')
         return 0;
     int silent = 0;
     folder[0] = 0;
+    log[0] = 0;
     unsigned used = 0;
     unsigned i = 0;
     while (i + 1 < len) {
@@ -27,29 +30,21 @@ int ParseCommandLine(const char* text, char* folder, unsigned cap, int* folderFi
             silent = 1;
             i += 2;
         } else if (text[i] == '-' && text[i + 1] == 'd') {
-            // The folder runs to the first blank that is followed by '-'.
-            unsigned j = i + 2;
-            while (j < len && !(text[j] == ' ' && text[j + 1] == '-'))
-                j++;
-            for (unsigned k = i + 2; k < j; k++) {
-                // A quote is never part of a Windows path: launchers put
-                // them around a folder with blanks, or around the whole -d.
-                if (text[k] == '"')
-                    continue;
-                if (used + 1 >= cap) {
-                    *folderFits = 0;
-                    break;
-                }
-                folder[used++] = text[k];
-            }
-            i = j;
+            i = TakeOptionText(text, i + 2, folder, cap, &used, folderFits);
+        } else if (text[i] == '-' && text[i + 1] == 'l') {
+            // The last -l counts.
+            unsigned taken = 0;
+            i = TakeOptionText(text, i + 2, log, LOG_ARG_SIZE, &taken, logFits);
+            // A -l without a path names no log that could be written.
+            *logFits &= taken != 0;
         } else {
             i++;
         }
     }
-    folder[used] = 0;
     if (!*folderFits)
         folder[0] = 0;
+    if (!*logFits)
+        log[0] = 0;
     return silent;
 }
 

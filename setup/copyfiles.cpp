@@ -3,6 +3,7 @@
 #include "setup.h"
 #include <commctrl.h>
 #include "footprint.h"
+#include "log.h"
 #include "installpaths.h"
 #include "resource.h"
 #include "sizetext.h"
@@ -109,7 +110,7 @@ int CreateDirectoryPath(const char* path)
     // Only a level created here gets the package's permissions; one that
     // already existed keeps its own.
     LPSECURITY_ATTRIBUTES attributes;
-    if (!FolderAttributes(&attributes) || !CreateDirectoryA(path, attributes))
+    if (!LogStep(FolderAttributes(&attributes) && CreateDirectoryA(path, attributes), "CreateDirectoryA", path, NULL))
         return 0;
     // The outermost level made, the first one made.
     if (!g_madeFolder[0])
@@ -129,6 +130,7 @@ void RemoveMadeFolders()
         folder[n - 1] = 0;
         if (!RemoveDirectoryA(folder))
             return;
+        LogStep(1, "RemoveDirectoryA", folder, NULL);
         n = TextAfterLastBackslash(folder, 2);
         folder[n] = 0;
         if (n <= made)

@@ -6,6 +6,7 @@
 // the restart.
 #include "setup.h"
 #include "footprint.h"
+#include "log.h"
 #include "platform.h"
 #include "restartfile.h"
 #include "text.h"
@@ -50,31 +51,26 @@ static int FreshCopy(const char* from, const char* to)
     DWORD start = GetTickCount();
     while (!CopyFileA(from, to, TRUE))
         if (!HeldBriefly(start))
-            return 0;
+            return LogStep(0, "CopyFileA", from, to);
     SetFileAttributesA(to, FILE_ATTRIBUTE_NORMAL);
     HANDLE file = CreateFileA(to, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
-    int flushed = FlushFileBuffers(file) != 0;
-    CloseHandle(file);
-    return flushed;
+    int flushed = file != INVALID_HANDLE_VALUE && FlushFileBuffers(file);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return LogStep(flushed, "CopyFileA", from, to);
 }
 
-// One rename of from over to. The 9x family has no MoveFileExA: the old
-// file goes first.
+// One rename of from over to, logged. The 9x family has no MoveFileExA:
+// the old file goes first.
 static int Rename(const char* from, const char* to)
 {
     DWORD start = GetTickCount();
-    for (;;) {
-        if (IsNtPlatform()) {
-            if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-                return 1;
-        } else if ((DeleteFileA(to) || GetLastError() == ERROR_FILE_NOT_FOUND) && MoveFileA(from, to)) {
-            return 1;
-        }
-        if (!HeldBriefly(start))
-            return 0;
-    }
+    int done;
+    do
+        done = IsNtPlatform() ? MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                              : (DeleteFileA(to) || GetLastError() == ERROR_FILE_NOT_FOUND) && MoveFileA(from, to);
+    while (!done && HeldBriefly(start));
+    return LogStep(done, IsNtPlatform() ? "MoveFileExA" : "MoveFileA", from, to);
 }
 
 // Whether another program holds the file: a running program's own file
@@ -129,7 +125,7 @@ int StageFile(const char* from, const char* target, const char* recordName)
         return 0;
     DWORD attributes = GetFileAttributesA(target);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return 0;
+        return LogStep(1, "a folder is in the way:", target, NULL) - 1;
     // Each name is in the record before the file exists, so that a run cut
     // off at any point leaves nothing that removal cannot find.
     char name[MAX_PATH];
@@ -172,7 +168,7 @@ void DiscardPlacement()
         // its old bytes back, or keeps them beside it, recorded, for the next run.
         if (g_placeState[i] & PLACE_RENAMED) {
             if (!(g_placeState[i] & PLACE_BACKED))
-                DeleteFileA(g_targets[i]);
+                DeletePendingCopy(g_targets[i]);
             else if (!Beside(backup, g_targets[i], SZ_BACKUP_SUFFIX) || !Rename(backup, g_targets[i]))
                 g_placeState[i] |= PLACE_STRANDED;
         }
@@ -209,14 +205,10 @@ int CommitPlacement()
         if (!(g_placeState[i] & PLACE_IN_USE))
             continue;
         Beside(pending, g_targets[i], SZ_PENDING_SUFFIX);
-        // A file in use that already holds the new bytes (a loaded driver's
-        // on a repair) needs nothing.
-        if (SameContent(pending, g_targets[i]))
-            DeletePendingCopy(pending);
-        else if (ScheduleReplace(pending, g_targets[i]))
-            g_restartDue = 1;
-        else
+        // The bytes were compared where the file could be read.
+        if (!ScheduleReplace(pending, g_targets[i]))
             return 0;
+        g_restartDue = 1;
     }
     for (int i = 0; i < g_placeCount; i++)
         if (Beside(pending, g_targets[i], SZ_BACKUP_SUFFIX))

@@ -4,6 +4,7 @@
 #include "folders.h"
 #include "footprint.h"
 #include "installpaths.h"
+#include "log.h"
 #include "platform.h"
 #include "registry.h"
 #include "resource.h"
@@ -64,14 +65,22 @@ int CopyDriverFile()
            StageFile(from, to, NULL);
 }
 
+// A value written, logged with its text (a number without).
+static int SetValue(HKEY key, const char* name, DWORD type, const void* data, DWORD size, const char* text)
+{
+    LONG error = RegSetValueExA(key, name, 0, type, (const BYTE*)data, size);
+    SetLastError(error);
+    return LogStep(error == ERROR_SUCCESS, "RegSetValueExA", name, text);
+}
+
 int SetString(HKEY key, const char* name, const char* data)
 {
-    return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)data, TextLength(data) + 1) == ERROR_SUCCESS;
+    return SetValue(key, name, REG_SZ, data, TextLength(data) + 1, data);
 }
 
 static int SetNumber(HKEY key, const char* name, DWORD data)
 {
-    return RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&data, sizeof data) == ERROR_SUCCESS;
+    return SetValue(key, name, REG_DWORD, &data, sizeof data, NULL);
 }
 
 // folder and name joined in quotes, so that Windows cannot take the text before a
@@ -88,7 +97,9 @@ int WriteRunValue()
         return 0;
     HKEY key;
     // Opened only: the Run key is never created here.
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, &key) != ERROR_SUCCESS)
+    LONG error = RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, &key);
+    SetLastError(error);
+    if (!LogStep(error == ERROR_SUCCESS, "RegOpenKeyA", SZ_RUN_KEY, NULL))
         return 0;
     int written = SetString(key, SZ_RUN_VALUE, data);
     RegCloseKey(key);
@@ -140,12 +151,15 @@ int ListPackage()
 int CreateDriverService(const char* name, const char* path)
 {
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = NULL;
+    // An existing service keeps its configuration, and is the one installed.
+    if (manager)
+        service = CreateServiceA(manager, name, name, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START,
+                                 SERVICE_ERROR_NORMAL, path, NULL, NULL, NULL, NULL, NULL);
+    int made = service || GetLastError() == ERROR_SERVICE_EXISTS;
+    LogStep(made, "CreateServiceA", name, path);
     if (!manager)
         return 0;
-    // An existing service keeps its configuration, and is the one installed.
-    SC_HANDLE service = CreateServiceA(manager, name, name, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
-                                       SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, path, NULL, NULL, NULL, NULL, NULL);
-    int made = service || GetLastError() == ERROR_SERVICE_EXISTS;
     if (service)
         CloseServiceHandle(service);
     CloseServiceHandle(manager);
@@ -198,5 +212,5 @@ void StartAgent()
         SetCurrentDirectoryA(windows);
     char command[PATH_SIZE];
     if (QuotedPath(command, sizeof command, g_destDir, SZ_AGENT_EXE))
-        WinExec(command, SW_SHOWNORMAL);
+        LogStep(WinExec(command, SW_SHOWNORMAL) > 31, "WinExec", command, NULL);
 }

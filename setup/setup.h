@@ -49,7 +49,8 @@ bool IsNtVersion5();
 // The exit code: 0 installed, or what kept the installation from being whole.
 int RunSilentSetup(const char* folder, int folderFits);
 // 0, or the string that refuses dest (with its backslash) before anything
-// changes: a folder the removal would not clear, or one on a network.
+// changes: a folder too long for the steps, one the removal would not
+// clear, or one on a network.
 UINT RefusedDestination(const char* dest);
 // Before the first copy, after the checks of the folders and the space: 0,
 // or the code that refuses the installation with nothing changed. The

@@ -58,7 +58,7 @@ static INT_PTR OkSequence(HWND dlg)
     // is no destination to install into; nor is any folder when setup's own
     // did not fit its buffer; nor one the removal would refuse to clear.
     UINT refused = IDS_BAD_DESTINATION;
-    if (TextEnsureBackslash(text, sizeof text) && InstallFoldersFit(g_sourceDir, text))
+    if (TextEnsureBackslash(text, sizeof text))
         refused = RefusedDestination(text);
     if (refused) {
         StringBox(g_instance, refused, TEXT_SIZE, dlg, SZ_CHOOSE_CAPTION, MB_ICONEXCLAMATION);

@@ -8,6 +8,9 @@
 #include "footprint.h"
 #include "installlock.h"
 #include "installpaths.h"
+#include "registry.h"
+#include "restartfile.h"
+#include "log.h"
 #include "modulefolder.h"
 #include "window.h"
 #include "platform.h"
@@ -32,6 +35,8 @@ int g_placedUninstaller;
 int g_madeEntry;
 
 #define ROOT_SIZE 80
+
+static_assert(LOG_ARG_SIZE == LOG_PATH_SIZE, "the log path");
 
 static const char SZ_NO_SPACE[] = "There are not enough disk space.";
 
@@ -58,20 +63,23 @@ static void UndoFirstInstall()
     char path[STEP_PATH_SIZE];
     if (g_placedUninstaller && FolderWithSuffix(GetSystemDirectoryA, path, sizeof path, "\\") &&
         TextAppend(path, sizeof path, SZ_UNINSTALLER_EXE))
-        DeleteFileA(path);
+        DeletePendingCopy(path);
     if (g_madeEntry)
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP);
+        DeleteRegKey(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP);
     RemoveMadeFolders();
 }
 
 UINT RefusedDestination(const char* dest)
 {
     char resolved[MAX_PATH];
-    if (!ResolveFolderToClear(dest, resolved, sizeof resolved))
-        return IDS_BAD_DESTINATION;
+    UINT refused = IDS_BAD_DESTINATION;
     // A file in use there would wait for a restart that runs before the
     // network exists.
-    return IsNetworkFolder(resolved) ? IDS_NETWORK_DESTINATION : 0;
+    if (InstallFoldersFit(g_sourceDir, dest) && ResolveFolderToClear(dest, resolved, sizeof resolved))
+        refused = IsNetworkFolder(resolved) ? IDS_NETWORK_DESTINATION : 0;
+    if (refused)
+        LogStep(1, "refused:", g_sourceDir, dest);
+    return refused;
 }
 
 int InstallFiles()
@@ -127,8 +135,7 @@ int RunSilentSetup(const char* folder, int folderFits)
         return ERROR_INVALID_COMMAND_LINE;
     TextCopy(g_sourceText, sizeof g_sourceText, g_sourceDir);
     if (!TextCopy(g_destDir, sizeof g_destDir, folder[0] ? folder : SZ_DEFAULT_DEST) ||
-        !TextEnsureBackslash(g_destDir, sizeof g_destDir) || !InstallFoldersFit(g_sourceDir, g_destDir) ||
-        RefusedDestination(g_destDir))
+        !TextEnsureBackslash(g_destDir, sizeof g_destDir) || RefusedDestination(g_destDir))
         return ERROR_INVALID_COMMAND_LINE;
     TextCopy(g_destText, sizeof g_destText, g_destDir);
     unsigned long free = FreeKBOfDestination();
@@ -173,14 +180,22 @@ static LRESULT SelectMode(HWND hwnd, const char* cmdline)
         DestroyWindow(hwnd);
         return 1;
     }
+    char folder[FOLDER_ARG_SIZE];
+    char log[LOG_ARG_SIZE];
+    int folderFits, logFits;
+    int silent = ParseCommandLine(cmdline, folder, sizeof folder, &folderFits, log, &logFits);
+    // A log that was asked for and cannot be written: nothing is done.
+    if (!StartLog(log, logFits, "setup", cmdline, "Setup cannot write this log file", silent)) {
+        g_exitCode = ERROR_INSTALL_LOG_FAILURE;
+        DestroyWindow(hwnd);
+        return 1;
+    }
     if (!TakeSetupLock(hwnd)) {
         g_exitCode = ERROR_INSTALL_ALREADY_RUNNING;
         DestroyWindow(hwnd);
         return 1;
     }
-    char folder[FOLDER_ARG_SIZE];
-    int folderFits;
-    if (ParseCommandLine(cmdline, folder, sizeof folder, &folderFits)) {
+    if (silent) {
         g_exitCode = RunSilentSetup(folder, folderFits);
         if (g_exitCode == ERROR_DISK_FULL)
             MessageBoxA(hwnd, SZ_NO_SPACE, SZ_SETUP_CAPTION, MB_ICONEXCLAMATION);
@@ -231,7 +246,7 @@ HWND CreateSetupWindow(HINSTANCE instance, LPSTR cmdline)
                            CW_USEDEFAULT, CW_USEDEFAULT, NULL, NULL, instance, cmdline);
 }
 
-extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdline, int)
+static int RunSetup(HINSTANCE instance, LPSTR cmdline)
 {
     g_instance = instance;
     // Each mode sets its own code once the window is being created; a
@@ -247,4 +262,9 @@ extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdline, int)
         return g_exitCode;
     ShowWindow(window, SW_HIDE);
     return RunMessageLoop();
+}
+
+extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdline, int)
+{
+    return LogExit(RunSetup(instance, cmdline));
 }

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include "folders.h"
 #include "footprint.h"
+#include "log.h"
 #include "registry.h"
 #include "text.h"
 
@@ -101,7 +102,9 @@ int CreateShortcuts()
             continue;
         }
         CloseHandle(probe);
-        whole &= SUCCEEDED(CreateShellLink(g_targets[i], link, g_descriptions[i]));
+        HRESULT made = CreateShellLink(g_targets[i], link, g_descriptions[i]);
+        SetLastError(made);
+        whole &= LogStep(SUCCEEDED(made), "IPersistFile::Save", link, NULL);
     }
     if (SUCCEEDED(com) && coUninitialize)
         coUninitialize();

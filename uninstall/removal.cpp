@@ -4,6 +4,7 @@
 #include "folderguard.h"
 #include "folders.h"
 #include "footprint.h"
+#include "log.h"
 #include "platform.h"
 #include "record.h"
 #include "registry.h"
@@ -13,6 +14,8 @@
 
 #define FILE_PATH_SIZE   256
 #define MFG_OFFERED      80
+
+static const char SZ_REMOVE_FOLDER[] = "RemoveDirectoryA";
 
 // What is left for the restart, and what stays for good.
 int g_restartDue;
@@ -45,8 +48,10 @@ static int DeleteOneFile(const char* folder, const char* name)
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     // The restart runs before the network exists: a file in use there stays.
-    if (IsNetworkFolder(folder))
-        return Settle(DeleteFileA(path) || DeleteFileA(path) || DeleteFileA(path));
+    if (IsNetworkFolder(folder)) {
+        int deleted = DeleteFileA(path) || DeleteFileA(path) || DeleteFileA(path);
+        return Settle(LogStep(deleted, "DeleteFileA", path, NULL));
+    }
     return Settle(DeleteOrSchedule(path, 3));
 }
 
@@ -55,7 +60,13 @@ static int DeleteOneFile(const char* folder, const char* name)
 // after them, when it is empty then.
 static void EndGroup(const char* folder, int scheduled)
 {
-    if (!folder[0] || RemoveDirectoryA(folder) || !scheduled || !IsNtPlatform())
+    if (!folder[0])
+        return;
+    if (RemoveDirectoryA(folder)) {
+        LogStep(1, SZ_REMOVE_FOLDER, folder, NULL);
+        return;
+    }
+    if (!scheduled || !IsNtPlatform())
         return;
     char bare[TEXT_PATH_SIZE];
     unsigned n = TextLength(folder);
@@ -122,11 +133,12 @@ void DeleteRegistryEntries()
     HKEY key;
     // A file that stays for good keeps what lets a later removal find it.
     if (!g_kept && RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, SZ_RUN_VALUE);
+        if (RegDeleteValueA(key, SZ_RUN_VALUE) == ERROR_SUCCESS)
+            LogStep(1, "RegDeleteValueA", SZ_RUN_VALUE, NULL);
         RegCloseKey(key);
     }
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, SZ_CLSID_KEY);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, SZ_PROPSHEET_KEY);
+    DeleteRegKey(HKEY_CLASSES_ROOT, SZ_CLSID_KEY);
+    DeleteRegKey(HKEY_LOCAL_MACHINE, SZ_PROPSHEET_KEY);
 }
 
 // The file of a loaded driver is held until the restart; so is the
@@ -164,7 +176,7 @@ int MarkRemovalPending()
     if (!MarkerPath(marker))
         return 0;
     HANDLE file = CreateFileA(marker, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
+    if (!LogStep(file != INVALID_HANDLE_VALUE, "CreateFileA", marker, NULL))
         return 0;
     CloseHandle(file);
     // A marker that the restart would not delete would refuse setup for good.
@@ -178,11 +190,11 @@ void EndRemoval()
 {
     char marker[TEXT_PATH_SIZE];
     // Its line for the restart stays: deleting a file that is gone does nothing.
-    if (!g_restartDue && MarkerPath(marker))
-        DeleteFileA(marker);
+    if (!g_restartDue && MarkerPath(marker) && DeleteFileA(marker))
+        LogStep(1, "DeleteFileA", marker, NULL);
     // The platform's own semantics: NT keeps a key that still has subkeys.
     if (!g_kept)
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY);
+        DeleteRegKey(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY);
     RegFlushKey(HKEY_LOCAL_MACHINE);
 }
 
@@ -198,11 +210,11 @@ void DeleteVorel12Folder()
         if (!TextCopy(path, sizeof path, folder) || !TextAppend(path, sizeof path, VOREL12_FILES[i]))
             continue;
         // Attributes are left alone here: a read-only file stays.
-        DeleteFileA(path);
-        DeleteFileA(path);
-        DeleteFileA(path);
+        if (DeleteFileA(path) || DeleteFileA(path) || DeleteFileA(path))
+            LogStep(1, "DeleteFileA", path, NULL);
     }
-    RemoveDirectoryA(folder);
+    if (RemoveDirectoryA(folder))
+        LogStep(1, SZ_REMOVE_FOLDER, folder, NULL);
 }
 
 void ScanEnumeratorKeys()
@@ -222,7 +234,7 @@ void ScanEnumeratorKeys()
         RegCloseKey(key);
         // mfg was zero-filled past the 80 bytes offered, so it is terminated.
         if (r == ERROR_SUCCESS && TextEqual(mfg, SZ_MFG_MATCH)) {
-            RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
+            DeleteRegKey(HKEY_LOCAL_MACHINE, path);
             return;
         }
     }

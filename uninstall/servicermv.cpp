@@ -2,6 +2,7 @@
 // a loaded driver stays until the next restart.
 #include "uninstall.h"
 #include "footprint.h"
+#include "log.h"
 
 // The lock is retried every 100 ms; after a minute the service is left.
 #define LOCK_TRIES 600
@@ -35,6 +36,7 @@ int DeleteDriverService(SC_HANDLE manager)
         deleted = DeleteService(service) ? 1 : 0;
         UnlockServiceDatabase(lock);
     }
+    LogStep(deleted, "DeleteService", SZ_SERVICE, NULL);
     CloseServiceHandle(service);
     return deleted;
 }
@@ -45,6 +47,8 @@ int RemoveDriverService()
     if (!manager)
         return 0;
     int active = IsDriverActive(manager);
+    if (active)
+        LogStep(1, "loaded:", SZ_SERVICE, NULL);
     int deleted = DeleteDriverService(manager);
     CloseServiceHandle(manager);
     if (!deleted)

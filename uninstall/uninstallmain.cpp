@@ -5,6 +5,7 @@
 #include "cmdtail.h"
 #include "footprint.h"
 #include "installlock.h"
+#include "log.h"
 #include "window.h"
 #include "platform.h"
 #include "resource.h"
@@ -119,9 +120,14 @@ HWND CreateUninstallWindow(HINSTANCE instance)
                            CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, NULL, NULL, instance, NULL);
 }
 
-extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdline, int)
+static int RunRemoval(HINSTANCE instance, LPSTR cmdline)
 {
-    g_silent = TailIsSwitch(cmdline, 's');
+    char log[LOG_PATH_SIZE];
+    int logFits;
+    g_silent = ParseRemovalTail(cmdline, log, sizeof log, &logFits);
+    // A log that was asked for and cannot be written: nothing is removed.
+    if (!StartLog(log, logFits, "vorel12u", cmdline, "The uninstaller cannot write this log file", g_silent))
+        return ERROR_INSTALL_LOG_FAILURE;
     // The removal sets its own code; a window that cannot be made has removed nothing.
     g_exitCode = ERROR_INSTALL_FAILURE;
     if (!RegisterUninstallClass(instance))
@@ -132,4 +138,9 @@ extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdline, int)
     ShowWindow(window, SW_HIDE);
     UpdateWindow(window);
     return RunMessageLoop();
+}
+
+extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdline, int)
+{
+    return LogExit(RunRemoval(instance, cmdline));
 }

@@ -15,8 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Heap buffers of the exact size, so that ASan sees one byte past them.
     char* folder = new char[FOLDER_ARG_SIZE];
     memset(folder, 'M', FOLDER_ARG_SIZE);
-    int fits = -1;
-    int silent = ParseCommandLine(text.data(), folder, FOLDER_ARG_SIZE, &fits);
+    char* log = new char[LOG_ARG_SIZE];
+    int fits = -1, logFits = -1;
+    int silent = ParseCommandLine(text.data(), folder, FOLDER_ARG_SIZE, &fits, log, &logFits);
+    assert(logFits == 0 || logFits == 1);
+    if (text[0] == '-' && strlen(text.data()) >= 2) {
+        assert(memchr(log, 0, LOG_ARG_SIZE));
+        assert(logFits || !log[0]);
+    }
     assert(silent == 0 || silent == 1);
     assert(fits == 0 || fits == 1);
     if (text[0] == '-' && strlen(text.data()) >= 2)
@@ -38,5 +44,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         assert(strncmp(root, text.data(), strlen(root)) == 0);  // a prefix of the text
     delete[] root;
     delete[] folder;
+    delete[] log;
     return 0;
 }

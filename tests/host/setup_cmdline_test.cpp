@@ -9,15 +9,19 @@ struct Parsed {
     int silent;
     std::string folder;
     int fits;
+    std::string log;
+    int logFits;
 };
 
 Parsed Parse(const char* text)
 {
     char folder[FOLDER_ARG_SIZE];
     strcpy(folder, "untouched");
-    int fits = -1;
-    int silent = ParseCommandLine(text, folder, sizeof folder, &fits);
-    return { silent, folder, fits };
+    char log[LOG_ARG_SIZE];
+    strcpy(log, "untouched");
+    int fits = -1, logFits = -1;
+    int silent = ParseCommandLine(text, folder, sizeof folder, &fits, log, &logFits);
+    return { silent, folder, fits, log, logFits };
 }
 
 TEST(HelpSwitch, WinsWhereverItStands)
@@ -127,6 +131,27 @@ TEST(DriveRoot, UpToTheFirstBackslashOrTheWholeText)
     longRoot += "r";
     EXPECT_EQ(0, DriveRoot(longRoot.c_str(), root, sizeof root));
     EXPECT_STREQ("", root);
+}
+
+TEST(ParseCommandLine, LogPathInAnyOrderAndItsOwnDashesAreNoOptions)
+{
+    Parsed p = Parse("-lC:\\logs\\my-s-d.log -s -dD:\\T");
+    EXPECT_EQ(1, p.silent);
+    EXPECT_EQ("D:\\T", p.folder);
+    EXPECT_EQ("C:\\logs\\my-s-d.log", p.log);
+    p = Parse("-s -l\"C:\\my logs\\a.log\" -dD:\\T");
+    EXPECT_EQ("C:\\my logs\\a.log", p.log);
+    EXPECT_EQ("D:\\T", p.folder);
+    p = Parse("-lC:\\x.log");                        // the dialog with a log
+    EXPECT_EQ(0, p.silent);
+    EXPECT_EQ("C:\\x.log", p.log);
+    EXPECT_EQ(1, p.logFits);
+    EXPECT_EQ(0, Parse("-s -l").logFits);             // a -l without a path
+    p = Parse(("-s -lC:\\" + std::string(LOG_ARG_SIZE, 'x')).c_str());
+    EXPECT_EQ(0, p.logFits);
+    EXPECT_EQ("", p.log);
+    EXPECT_EQ(1, Parse("-s").logFits);
+    EXPECT_EQ("", Parse("-s").log);
 }
 
 }  // namespace

@@ -1,0 +1,29 @@
+// The log that setup and the uninstaller write with -l: one line for every
+// call that changes something and for each decision, each with the local
+// time to the millisecond, on the disk before the next step, appended to
+// what earlier runs wrote.
+#ifndef TANDREL_LOG_H
+#define TANDREL_LOG_H
+#include <windows.h>
+
+// The longest log path that -l takes.
+#define LOG_PATH_SIZE 260
+
+// Null without -l: nothing is written.
+extern HANDLE g_log;
+
+// One line: what, then a and b where they are not null. With ok 0 the line
+// ends with the last error's number and the system's text for it, with ok
+// 2 with the text alone. Returns ok; the last error is kept.
+int LogStep(int ok, const char* what, const char* a, const char* b);
+// A line of what and a number.
+void LogNumber(const char* what, DWORD n);
+// Without -l (path empty, fits 1) nothing. Otherwise opens the log and
+// writes the run's first line: program, version, Windows, command line
+// (tail). 0 when the path did not fit or cannot be written; then, unless
+// quiet, a box shows the path under the caption refusal.
+int StartLog(const char* path, int fits, const char* program, const char* tail, const char* refusal, int quiet);
+// The last line: the exit code and the system's text for it.
+int LogExit(int code);
+
+#endif
