@@ -32,11 +32,8 @@ HKEY OpenOrCreateKey(HKEY root, const char* path)
         return key;
     key = NULL;
     LONG error = RegCreateKeyA(root, path, &key);
-    if (error == ERROR_SUCCESS)
-        return key;
     SetLastError(error);
-    LogStep(0, "RegCreateKeyA", path, NULL);
-    return NULL;
+    return LogStep(error == ERROR_SUCCESS, "RegCreateKeyA", path, NULL) ? key : NULL;
 }
 
 int ReadKeyValue(HKEY root, const char* path, const char* name, char* buf, DWORD size)

@@ -123,9 +123,8 @@ int StageFile(const char* from, const char* target, const char* recordName)
     if (g_placeCount == PLACE_MAX || !TextCopy(g_targets[g_placeCount], MAX_PATH, target) ||
         !Beside(pending, target, SZ_PENDING_SUFFIX) || !Beside(backup, target, SZ_BACKUP_SUFFIX))
         return 0;
+    // A folder in the target's place fails its copy below.
     DWORD attributes = GetFileAttributesA(target);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return LogStep(1, "a folder is in the way:", target, NULL) - 1;
     // Each name is in the record before the file exists, so that a run cut
     // off at any point leaves nothing that removal cannot find.
     char name[MAX_PATH];

@@ -72,7 +72,8 @@ int CreateShortcuts()
     // The folder itself is made without its closing backslash.
     unsigned n = TextLength(folder);
     folder[n - 1] = 0;
-    CreateDirectoryA(folder, NULL);
+    if (CreateDirectoryA(folder, NULL))
+        LogStep(1, "CreateDirectoryA", folder, NULL);
     folder[n - 1] = '\\';
     // A target that does not fit its slot leaves the slot empty, and that link out.
     TextZero(g_targets[0], TARGET_SLOT);

@@ -248,6 +248,13 @@ def bench(dist, prefix):
     held = hold(prefix, "C:\\Bench\\Tandrel\\vorel12.htm")
     in_use = uninstall(prefix, REMOVED_RESTART)
     held.kill()
+    # The first install again, now with its log.
+    restart(prefix)
+    t0 = time.time()
+    code, _ = launch(prefix, '"%s" -s -dC:\\Bench\\Tandrel -lC:\\Bench\\setup.log'
+                     % wine_path(os.path.join(pkg, "setup.exe")))
+    figures["silent install of %d files with -l, ms" % files] = (time.time() - t0) * 1000
+    check(code == 0, "setup -s -l exited 0")
     figures["uninstall with the agent running, ms"] = with_agent * 1000
     figures["uninstall without the agent, ms"] = without * 1000
     figures["uninstall without the agent, a file in use, ms"] = in_use * 1000

@@ -318,7 +318,7 @@ def driver_log(prefix):
 
 # Setup's and the uninstaller's exit codes.
 INSTALLED, RESTART_NEEDED, CANCELLED, STEP_FAILED, REFUSED = 0, 3010, 1602, 1603, 1639
-RESTART_FIRST, ALREADY_RUNNING = 350, 1618
+RESTART_FIRST, ALREADY_RUNNING, LOG_REFUSED = 350, 1618, 1622
 PENDING_KEY = "HKLM\\System\\CurrentControlSet\\Control\\Session Manager"
 
 
@@ -346,15 +346,15 @@ def restart(prefix):
     check(reg_value(prefix, PENDING_KEY, "PendingFileRenameOperations") is None, "the restart carried out every rename")
 
 
-def silent_install(dist, prefix, dest, version=None, env=None, expect=None):
-    """setup -s -d, which on version 5 of the NT family says that a restart is due."""
+def silent_install(dist, prefix, dest, version=None, env=None, expect=None, log=""):
+    """setup -s -d (and -l log), which on version 5 of the NT family says that a restart is due."""
     if version:
         prefix.set_version(version)
     if expect is None:
         expect = RESTART_NEEDED if version in ("win2k", "winxp") else INSTALLED
     setup = wine_path(os.path.join(dist, "setup.exe"))
     start = time.time()
-    code, _ = launch(prefix, '"%s" -s -d%s' % (setup, dest.rstrip("\\")), env=env)
+    code, _ = launch(prefix, '"%s" -s -d%s%s' % (setup, dest.rstrip("\\"), log and " -l" + log), env=env)
     check(code == expect, "setup -s exited %d (%d expected) after %.1f s" % (code, expect, time.time() - start))
 
 
@@ -372,9 +372,9 @@ def uninstall(prefix, final):
     return took
 
 
-def silent_uninstall(prefix, nt, expect=None):
-    """vorel12u -s: no window at any time, and the family's exit code."""
-    un = launch(prefix, '"%s" -s' % UNINSTALLER, wait=False)
+def silent_uninstall(prefix, nt, expect=None, log=""):
+    """vorel12u -s (and -l log): no window at any time, and the family's exit code."""
+    un = launch(prefix, '"%s" -s%s' % (UNINSTALLER, log and " -l" + log), wait=False)
     windows = set()
     while un.popen.poll() is None:
         # Any box at all is reported (2) and left alone; 3 is none within a second.
@@ -415,3 +415,9 @@ def start_agent_from_setup(dist, prefix, version):
     silent_install(test_package(dist), prefix, "C:\\Apps\\Tandrel\\", version)
     wait_for(lambda: agent_pid(prefix) and "0x00220000" in driver_log(prefix), 20, "the agent's register request")
     print("ok: setup started the agent; the driver double logged its register request")
+
+
+def log_lines(prefix, winpath):
+    """The lines of a run log, without their times."""
+    with open(prefix.unix(winpath), encoding="latin-1") as f:
+        return [line.rstrip("\r\n")[24:] for line in f]

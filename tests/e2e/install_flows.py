@@ -105,10 +105,13 @@ def silent_install_that_cannot_be_whole_installs_nothing(dist, prefix):
              ('"%s" -s -dC:\\' % setup, "C:\\vorel12a.exe", "the root of a drive"),
              ('"%s" -s -dC:\\windows' % setup, "C:\\windows\\vorel12a.exe", "the Windows folder"),
              ('"%s" -s -d\\\\server\\share\\Tandrel\\' % setup, "C:\\Tandrel", "a network folder")]
+    # A log that cannot be written: nothing is done either.
+    cases += [('"%s" -s -dC:\\Apps\\Tandrel -lC:\\nowhere\\setup.log' % setup, "C:\\Apps", "a log in a missing folder"),
+              ('"%s" -s -lC:\\windows' % setup, "C:\\Tandrel", "a log path that is a folder")]
     for cmdline, folder, what in cases:
         print("== " + what)
         code, _ = launch(prefix, cmdline)
-        check(code == REFUSED, "setup exited %d" % code)
+        check(code == (LOG_REFUSED if " -l" in cmdline else REFUSED), "setup exited %d" % code)
         # Any box at all would be reported as unexpected (2); 3 is none within a second.
         check(ui(prefix, "box", "*", "*", "IDOK", "1")[0] == 3, "and showed no message")
         check_no_footprint(prefix, folder)
@@ -167,7 +170,13 @@ def setup_again_on_a_live_machine(dist, prefix):
         f.write("notes")
     taken = prefix.unix(APPS + "vorel12.txt")
     os.mkdir(taken)
-    silent_install(v2, prefix, APPS, expect=STEP_FAILED)
+    silent_install(v2, prefix, APPS, expect=STEP_FAILED, log="C:\\setup.log")
+    log = log_lines(prefix, "C:\\setup.log")
+    print("\n".join(log))
+    check(log[0].startswith("==== setup 2.01, Windows NT") and " -lC:\\setup.log" in log[0], "the log opens the run")
+    check(any(line.startswith("CopyFileA " + APPS + "vorel12.txt ") and ": error " in line for line in log),
+          "it names the folder in the way, with the error")
+    check(log[-1].startswith("exit code 1603:"), "and ends with the exit code")
     v1 = os.path.join(work_dir(), "e2e-package")
     for winpath, rel in ((APPS + "vorel12a.exe", "Files/vorel12a.exe"), (APPS + "vorel12.htm", "Files/vorel12.htm"),
                          (UNINSTALLER, "Uninst/vorel12u.exe")):
