@@ -17,12 +17,12 @@ int ParseCommandLine(const char* text, char* folder, unsigned cap, int* folderFi
 {
     *folderFits = 1;
     *logFits = 1;
+    log[0] = 0;
     unsigned len = TextLength(text);
     if (len < 2 || text[0] != '-')
         return 0;
     int silent = 0;
     folder[0] = 0;
-    log[0] = 0;
     unsigned used = 0;
     unsigned i = 0;
     while (i + 1 < len) {

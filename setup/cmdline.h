@@ -12,7 +12,7 @@ int HasHelpSwitch(const char* text);
 // those texts did not fit, and folder is then empty. The text of the last
 // -l goes into log (LOG_ARG_SIZE bytes) in the same way, with *logFits
 // (also 0 for a -l without a path). A
-// text not starting with '-' leaves folder and log untouched.
+// text not starting with '-' leaves folder untouched and log empty.
 int ParseCommandLine(const char* text, char* folder, unsigned cap, int* folderFits, char* log, int* logFits);
 // The text up to and including its first backslash, or the whole text.
 int DriveRoot(const char* text, char* root, unsigned cap);

@@ -152,6 +152,8 @@ TEST(ParseCommandLine, LogPathInAnyOrderAndItsOwnDashesAreNoOptions)
     EXPECT_EQ("", p.log);
     EXPECT_EQ(1, Parse("-s").logFits);
     EXPECT_EQ("", Parse("-s").log);
+    EXPECT_EQ("", Parse("").log);                      // no options: no log, whatever the buffer held
+    EXPECT_EQ("", Parse("x -lC:\\x.log").log);
 }
 
 }  // namespace
