@@ -209,8 +209,12 @@ void DeleteVorel12Folder()
         // The folder ends in a backslash: the name goes on bare.
         if (!TextCopy(path, sizeof path, folder) || !TextAppend(path, sizeof path, VOREL12_FILES[i]))
             continue;
-        // Attributes are left alone here: a read-only file stays.
-        if (DeleteFileA(path) || DeleteFileA(path) || DeleteFileA(path))
+        // Attributes are left alone here: a read-only file stays. Three
+        // tries, whatever the first ones gave.
+        int deleted = DeleteFileA(path);
+        deleted |= DeleteFileA(path);
+        deleted |= DeleteFileA(path);
+        if (deleted)
             LogStep(1, "DeleteFileA", path, NULL);
     }
     if (RemoveDirectoryA(folder))
