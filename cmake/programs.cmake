@@ -5,7 +5,7 @@ set(PROGRAM_FLAGS
     -Oz -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
     -fno-stack-protector -fno-threadsafe-statics -ffunction-sections
     -fno-tree-loop-distribute-patterns
-    -fno-ident -fomit-frame-pointer -fno-tree-loop-optimize
+    -fno-ident -fomit-frame-pointer -fno-tree-loop-optimize -fno-optimize-sibling-calls -fno-shrink-wrap
     -Wall -Wextra)
 
 # The shipped build optimises across files: about 1.5 KB less for setup.

@@ -17,11 +17,9 @@ int LogStep(int ok, const char* what, const char* a, const char* b)
         GetLocalTime(&t);
         // At most 1024 bytes come out of each wsprintfA.
         int n = wsprintfA(line, "%04u-%02u-%02u %02u:%02u:%02u.%03u %.400s %.300s%s%.300s", t.wYear, t.wMonth, t.wDay,
-                          t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, what, a ? a : "", b ? " " : "", b ? b : "");
+                          t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, what, a, b ? " " : "", b ? b : "");
         if (ok != 1) {
-            if (!ok)
-                n += wsprintfA(line + n, ": error %lu:", error);
-            line[n++] = ' ';
+            n += wsprintfA(line + n, ok ? "%lu: " : ": error %lu: ", error);
             n += FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, error, 0, line + n,
                                 ERROR_TEXT_SIZE, NULL);
             // The system's text ends in a line break of its own.
@@ -73,18 +71,16 @@ int StartLog(const char* path, int fits, const char* program, const char* tail, 
     OSVERSIONINFOA v;
     ReadVersion(&v);
     // At most 1024 bytes come out.
-    wsprintfA(line, "==== %s %s, Windows %s %lu.%lu: %.300s", program, SZ_VERSION,
+    wsprintfA(line, "%s %s, Windows %s %lu.%lu: %.300s", program, SZ_VERSION,
               v.dwPlatformId == VER_PLATFORM_WIN32_NT ? "NT" : "9x", v.dwMajorVersion, v.dwMinorVersion, tail);
-    LogStep(1, line, NULL, NULL);
+    LogStep(1, "====", line, NULL);
     return 1;
 }
 
 int LogExit(int code)
 {
     // In the system's own words.
-    char number[12];
-    wsprintfA(number, "%d:", code);
     SetLastError(code);
-    LogStep(2, "exit code", number, NULL);
+    LogStep(2, "exit code", "", NULL);
     return code;
 }

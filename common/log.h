@@ -12,9 +12,9 @@
 // Null without -l: nothing is written.
 extern HANDLE g_log;
 
-// One line: what, then a and b where they are not null. With ok 0 the line
-// ends with the last error's number and the system's text for it, with ok
-// 2 with the text alone. Returns ok; the last error is kept.
+// One line: what, a, then b where it is not null. With ok 0 the line
+// ends with the last error's number and the system's text for it; with ok
+// 2 the number and the text follow what and a directly. Returns ok; the last error is kept.
 int LogStep(int ok, const char* what, const char* a, const char* b);
 // A line of what and a number.
 void LogNumber(const char* what, DWORD n);

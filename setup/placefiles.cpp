@@ -41,23 +41,30 @@ static int HeldError()
 }
 
 // A fresh copy of from at to, an ordinary file whatever the source's
-// attributes (a CD gives read-only ones), on the disk before it is used.
-// A copy that an earlier run left, or that someone else put there, is
-// never reused.
+// attributes (a CD gives read-only ones). A copy that an earlier run left,
+// or that someone else put there, is never reused.
 static int FreshCopy(const char* from, const char* to)
 {
     if (!DeletePendingCopy(to))
         return 0;
     DWORD start = GetTickCount();
-    while (!CopyFileA(from, to, TRUE))
-        if (!HeldBriefly(start))
-            return LogStep(0, "CopyFileA", from, to);
+    int copied;
+    while (!(copied = CopyFileA(from, to, TRUE)) && HeldBriefly(start))
+        ;
     SetFileAttributesA(to, FILE_ATTRIBUTE_NORMAL);
-    HANDLE file = CreateFileA(to, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+    return LogStep(copied, "CopyFileA", from, to);
+}
+
+// Puts the file's bytes on the disk before a rename makes it a target. One
+// pass over all of them just before the renames: the file system then
+// commits them together.
+static int Flush(const char* path)
+{
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
     int flushed = file != INVALID_HANDLE_VALUE && FlushFileBuffers(file);
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
-    return LogStep(flushed, "CopyFileA", from, to);
+    return flushed || LogStep(0, "FlushFileBuffers", path, NULL);
 }
 
 // One rename of from over to, logged. The 9x family has no MoveFileExA:
@@ -126,12 +133,13 @@ int StageFile(const char* from, const char* target, const char* recordName)
     // A folder in the target's place fails its copy below.
     DWORD attributes = GetFileAttributesA(target);
     // Each name is in the record before the file exists, so that a run cut
-    // off at any point leaves nothing that removal cannot find.
+    // off at any point leaves nothing that removal cannot find; the kept
+    // copy's only where there is an old file to keep.
+    static const char* const suffixes[] = { "", SZ_PENDING_SUFFIX, SZ_BACKUP_SUFFIX };
     char name[MAX_PATH];
-    if (recordName && (!RecordInstalled(SZ_RECORD_FILES, recordName) || !Beside(name, recordName, SZ_PENDING_SUFFIX) ||
-                       !RecordInstalled(SZ_RECORD_FILES, name) || !Beside(name, recordName, SZ_BACKUP_SUFFIX) ||
-                       (attributes != INVALID_FILE_ATTRIBUTES && !RecordInstalled(SZ_RECORD_FILES, name))))
-        return 0;
+    for (int i = 0; recordName && i < 3 - (attributes == INVALID_FILE_ATTRIBUTES); i++)
+        if (!Beside(name, recordName, suffixes[i]) || !RecordInstalled(SZ_RECORD_FILES, name))
+            return 0;
     int* state = &g_placeState[g_placeCount];
     *state = 0;
     g_placeCount++;
@@ -168,7 +176,7 @@ void DiscardPlacement()
         if (g_placeState[i] & PLACE_RENAMED) {
             if (!(g_placeState[i] & PLACE_BACKED))
                 DeletePendingCopy(g_targets[i]);
-            else if (!Beside(backup, g_targets[i], SZ_BACKUP_SUFFIX) || !Rename(backup, g_targets[i]))
+            else if (!Beside(backup, g_targets[i], SZ_BACKUP_SUFFIX) || !Flush(backup) || !Rename(backup, g_targets[i]))
                 g_placeState[i] |= PLACE_STRANDED;
         }
         Discard(i);
@@ -179,6 +187,10 @@ void DiscardPlacement()
 int CommitPlacement()
 {
     char pending[MAX_PATH];
+    // Every new copy is on the disk before the first target is replaced.
+    for (int i = 0; i < g_placeCount; i++)
+        if (!Beside(pending, g_targets[i], SZ_PENDING_SUFFIX) || !Flush(pending))
+            return 0;
     for (int i = 0; i < g_placeCount; i++) {
         int* state = &g_placeState[i];
         Beside(pending, g_targets[i], SZ_PENDING_SUFFIX);
