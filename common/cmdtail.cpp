@@ -49,10 +49,12 @@ int ParseRemovalTail(const char* tail, char* log, unsigned cap, int* logFits)
         char c = tail[i];
         char letter = (char)(tail[i + 1] | 0x20);
         char after = tail[i + 1] ? tail[i + 2] : 0;
-        if (c == ' ' || c == '\t') {
+        if (c == ' ' || c == '\t' || c == '"') {
+            // A quote around a whole option ("-lC:\My Logs\x.log") is no part of it.
             i++;
         } else if (c == '-' && tail[i + 1] == 'l') {
             used = 0;
+            *logFits = 1;
             i = TakeOptionText(tail, i + 2, log, cap, &used, logFits);
             *logFits &= used != 0;
         } else if ((c == '-' || c == '/') && letter == 's' && !silent && (!after || after == ' ' || after == '\t')) {
@@ -63,7 +65,5 @@ int ParseRemovalTail(const char* tail, char* log, unsigned cap, int* logFits)
             return 0;
         }
     }
-    if (!*logFits)
-        log[0] = 0;
     return silent;
 }

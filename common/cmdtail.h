@@ -10,8 +10,10 @@ const char* SkipProgramName(const char* cmdline);
 unsigned TakeOptionText(const char* text, unsigned i, char* buf, unsigned cap, unsigned* used, int* fits);
 // The uninstaller's command line: 1 when it is the switch "-s" or "/s" (s in
 // either case), apart from a "-l" with the log's path, which goes into log;
-// blanks around them allowed. The path of the last -l counts; *logFits is
-// 0, and log empty, when it did not fit or is empty. Anything else gives 0.
+// blanks and quotes around them allowed. The path of the last -l counts;
+// *logFits is 0 when it did not fit (log keeps what fit, to be shown, never
+// opened) or is empty. The path ends at a blank followed by '-': "/s" goes
+// before a -l. Anything else gives 0.
 int ParseRemovalTail(const char* tail, char* log, unsigned cap, int* logFits);
 
 #endif

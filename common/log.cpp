@@ -16,7 +16,7 @@ int LogStep(int ok, const char* what, const char* a, const char* b)
         SYSTEMTIME t;
         GetLocalTime(&t);
         // At most 1024 bytes come out of each wsprintfA.
-        int n = wsprintfA(line, "%04u-%02u-%02u %02u:%02u:%02u.%03u %.400s %.300s%s%.300s", t.wYear, t.wMonth, t.wDay,
+        int n = wsprintfA(line, "%04u-%02u-%02u %02u:%02u:%02u.%03u %.100s %.300s%s%.600s", t.wYear, t.wMonth, t.wDay,
                           t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, what, a, b ? " " : "", b ? b : "");
         if (ok != 1) {
             n += wsprintfA(line + n, ok ? "%lu: " : ": error %lu: ", error);
@@ -71,9 +71,9 @@ int StartLog(const char* path, int fits, const char* program, const char* tail, 
     OSVERSIONINFOA v;
     ReadVersion(&v);
     // At most 1024 bytes come out.
-    wsprintfA(line, "%s %s, Windows %s %lu.%lu: %.300s", program, SZ_VERSION,
-              v.dwPlatformId == VER_PLATFORM_WIN32_NT ? "NT" : "9x", v.dwMajorVersion, v.dwMinorVersion, tail);
-    LogStep(1, "====", line, NULL);
+    wsprintfA(line, "%s %s, Windows %s %lu.%lu:", program, SZ_VERSION,
+              v.dwPlatformId == VER_PLATFORM_WIN32_NT ? "NT" : "9x", v.dwMajorVersion, v.dwMinorVersion);
+    LogStep(1, "====", line, tail);
     return 1;
 }
 

@@ -32,10 +32,10 @@ int ParseCommandLine(const char* text, char* folder, unsigned cap, int* folderFi
         } else if (text[i] == '-' && text[i + 1] == 'd') {
             i = TakeOptionText(text, i + 2, folder, cap, &used, folderFits);
         } else if (text[i] == '-' && text[i + 1] == 'l') {
-            // The last -l counts.
+            // The last -l counts; one without a path names no log.
             unsigned taken = 0;
+            *logFits = 1;
             i = TakeOptionText(text, i + 2, log, LOG_ARG_SIZE, &taken, logFits);
-            // A -l without a path names no log that could be written.
             *logFits &= taken != 0;
         } else {
             i++;
@@ -43,8 +43,6 @@ int ParseCommandLine(const char* text, char* folder, unsigned cap, int* folderFi
     }
     if (!*folderFits)
         folder[0] = 0;
-    if (!*logFits)
-        log[0] = 0;
     return silent;
 }
 

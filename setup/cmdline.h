@@ -11,7 +11,8 @@ int HasHelpSwitch(const char* text);
 // double quotes, to folder (a buffer of cap bytes); *folderFits is 0 when
 // those texts did not fit, and folder is then empty. The text of the last
 // -l goes into log (LOG_ARG_SIZE bytes) in the same way, with *logFits
-// (also 0 for a -l without a path). A
+// (also 0 for a -l without a path); a log that does not fit keeps what fit,
+// to be shown, never opened. A
 // text not starting with '-' leaves folder untouched and log empty.
 int ParseCommandLine(const char* text, char* folder, unsigned cap, int* folderFits, char* log, int* logFits);
 // The text up to and including its first backslash, or the whole text.

@@ -51,7 +51,9 @@ static int FreshCopy(const char* from, const char* to)
     int copied;
     while (!(copied = CopyFileA(from, to, TRUE)) && HeldBriefly(start))
         ;
-    SetFileAttributesA(to, FILE_ATTRIBUTE_NORMAL);
+    // A failed copy keeps its error: a held file waits for the restart.
+    if (copied)
+        SetFileAttributesA(to, FILE_ATTRIBUTE_NORMAL);
     return LogStep(copied, "CopyFileA", from, to);
 }
 

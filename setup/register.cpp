@@ -157,7 +157,7 @@ int CreateDriverService(const char* name, const char* path)
         service = CreateServiceA(manager, name, name, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START,
                                  SERVICE_ERROR_NORMAL, path, NULL, NULL, NULL, NULL, NULL);
     int made = service || GetLastError() == ERROR_SERVICE_EXISTS;
-    LogStep(made, "CreateServiceA", name, path);
+    LogStep(service != NULL, "CreateServiceA", name, path);
     if (!manager)
         return 0;
     if (service)

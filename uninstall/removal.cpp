@@ -133,8 +133,10 @@ void DeleteRegistryEntries()
     HKEY key;
     // A file that stays for good keeps what lets a later removal find it.
     if (!g_kept && RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, &key) == ERROR_SUCCESS) {
-        if (RegDeleteValueA(key, SZ_RUN_VALUE) == ERROR_SUCCESS)
-            LogStep(1, "RegDeleteValueA", SZ_RUN_VALUE, NULL);
+        LONG error = RegDeleteValueA(key, SZ_RUN_VALUE);
+        SetLastError(error);
+        if (error != ERROR_FILE_NOT_FOUND)
+            LogStep(error == ERROR_SUCCESS, "RegDeleteValueA", SZ_RUN_VALUE, NULL);
         RegCloseKey(key);
     }
     DeleteRegKey(HKEY_CLASSES_ROOT, SZ_CLSID_KEY);
@@ -156,6 +158,8 @@ void DeleteSystemFiles(DWORD platform)
         // The uninstaller's own file stays; only its copies go.
         if (i)
             Settle(DeleteOrSchedule(path, 2));
+        else
+            LogStep(1, "kept", path, NULL);
         unsigned n = TextLength(path);
         for (int k = 0; k < 2; k++) {
             path[n] = 0;
@@ -214,8 +218,9 @@ void DeleteVorel12Folder()
         int deleted = DeleteFileA(path);
         deleted |= DeleteFileA(path);
         deleted |= DeleteFileA(path);
-        if (deleted)
-            LogStep(1, "DeleteFileA", path, NULL);
+        // A file or a folder that is not there is nothing to tell.
+        if (deleted || (GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND))
+            LogStep(deleted, "DeleteFileA", path, NULL);
     }
     if (RemoveDirectoryA(folder))
         LogStep(1, SZ_REMOVE_FOLDER, folder, NULL);
