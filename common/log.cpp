@@ -35,6 +35,12 @@ int LogStep(int ok, const char* what, const char* a, const char* b)
     return ok;
 }
 
+int LogResult(LONG error, const char* what, const char* a, const char* b)
+{
+    SetLastError(error);
+    return LogStep(error == ERROR_SUCCESS, what, a, b);
+}
+
 void LogNumber(const char* what, DWORD n)
 {
     char number[12];

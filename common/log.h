@@ -14,8 +14,12 @@ extern HANDLE g_log;
 
 // One line: what, a, then b where it is not null. With ok 0 the line
 // ends with the last error's number and the system's text for it; with ok
-// 2 the number and the text follow what and a directly. Returns ok; the last error is kept.
+// 2 the number and the text follow what and a directly. Returns ok; the
+// last error is kept.
 int LogStep(int ok, const char* what, const char* a, const char* b);
+// LogStep for a call that returns its error (the registry's): 1 when it is
+// ERROR_SUCCESS. The error becomes the last error.
+int LogResult(LONG error, const char* what, const char* a, const char* b);
 // A line of what and a number.
 void LogNumber(const char* what, DWORD n);
 // Without -l (path empty, fits 1) nothing. Otherwise opens the log and

@@ -31,9 +31,7 @@ HKEY OpenOrCreateKey(HKEY root, const char* path)
     if (RegOpenKeyA(root, path, &key) == ERROR_SUCCESS)
         return key;
     key = NULL;
-    LONG error = RegCreateKeyA(root, path, &key);
-    SetLastError(error);
-    return LogStep(error == ERROR_SUCCESS, "RegCreateKeyA", path, NULL) ? key : NULL;
+    return LogResult(RegCreateKeyA(root, path, &key), "RegCreateKeyA", path, NULL) ? key : NULL;
 }
 
 int ReadKeyValue(HKEY root, const char* path, const char* name, char* buf, DWORD size)
@@ -68,8 +66,6 @@ int ReadRunValueFolder(char* folder, unsigned cap)
 int DeleteRegKey(HKEY root, const char* path)
 {
     LONG error = RegDeleteKeyA(root, path);
-    SetLastError(error);
-    if (error != ERROR_FILE_NOT_FOUND)
-        LogStep(error == ERROR_SUCCESS, "RegDeleteKeyA", path, NULL);
-    return error == ERROR_SUCCESS;
+    // A key that is not there is nothing to tell.
+    return error == ERROR_FILE_NOT_FOUND ? 0 : LogResult(error, "RegDeleteKeyA", path, NULL);
 }

@@ -68,9 +68,7 @@ int CopyDriverFile()
 // A value written, logged with its text (a number without).
 static int SetValue(HKEY key, const char* name, DWORD type, const void* data, DWORD size, const char* text)
 {
-    LONG error = RegSetValueExA(key, name, 0, type, (const BYTE*)data, size);
-    SetLastError(error);
-    return LogStep(error == ERROR_SUCCESS, "RegSetValueExA", name, text);
+    return LogResult(RegSetValueExA(key, name, 0, type, (const BYTE*)data, size), "RegSetValueExA", name, text);
 }
 
 int SetString(HKEY key, const char* name, const char* data)
@@ -97,9 +95,7 @@ int WriteRunValue()
         return 0;
     HKEY key;
     // Opened only: the Run key is never created here.
-    LONG error = RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, &key);
-    SetLastError(error);
-    if (!LogStep(error == ERROR_SUCCESS, "RegOpenKeyA", SZ_RUN_KEY, NULL))
+    if (!LogResult(RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, &key), "RegOpenKeyA", SZ_RUN_KEY, NULL))
         return 0;
     int written = SetString(key, SZ_RUN_VALUE, data);
     RegCloseKey(key);

@@ -134,9 +134,8 @@ void DeleteRegistryEntries()
     // A file that stays for good keeps what lets a later removal find it.
     if (!g_kept && RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, &key) == ERROR_SUCCESS) {
         LONG error = RegDeleteValueA(key, SZ_RUN_VALUE);
-        SetLastError(error);
         if (error != ERROR_FILE_NOT_FOUND)
-            LogStep(error == ERROR_SUCCESS, "RegDeleteValueA", SZ_RUN_VALUE, NULL);
+            LogResult(error, "RegDeleteValueA", SZ_RUN_VALUE, NULL);
         RegCloseKey(key);
     }
     DeleteRegKey(HKEY_CLASSES_ROOT, SZ_CLSID_KEY);
