@@ -187,8 +187,13 @@ TEST(SilentInstall, TheLongestFolderAndTheQuotedFormsInstallWhole)
 TEST(HelpMode, OpensTheSourcePackagesPageAndInstallsNothing)
 {
     Package p(WIN7);
-    for (const char* line : { "-h", "/x -h", "-s -h", "-s -dC:\\my-home" }) {
-        EXPECT_EQ(0, p.Run(line));
+    // A deployment that asked for an install learns that none was made.
+    struct { const char* line; int code; } rows[] = {
+        { "-h", 0 }, { "/x -h", 0 }, { "-s -h", ERROR_INVALID_COMMAND_LINE }, { "-s -dC:\\my-home", ERROR_INVALID_COMMAND_LINE }
+    };
+    for (auto row : rows) {
+        const char* line = row.line;
+        EXPECT_EQ(row.code, p.Run(line)) << line;
         EXPECT_EQ(std::vector<std::string>{ "ShellExecuteA(owner=NULL, \"open\", " + Quote((p.source + "Files\\vorel12.htm").c_str()) +
                                             ", NULL, NULL, 1)" },
                   CallsTo("ShellExecuteA")) << line;
