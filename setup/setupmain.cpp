@@ -133,11 +133,17 @@ int RunSilentSetup(const char* folder, int folderFits)
 {
     // Nothing is installed, and nothing is shown, from a folder that is not
     // setup's own or into one that would leave half an installation behind.
-    if (!ModuleFolder(g_instance, g_sourceDir, sizeof g_sourceDir) || !g_sourceDir[0] || !folderFits)
+    if (!ModuleFolder(g_instance, g_sourceDir, sizeof g_sourceDir) || !g_sourceDir[0] || !folderFits) {
+        LogFailure("does not fit: setup's own folder or the -d text", "");
         return ERROR_INVALID_COMMAND_LINE;
+    }
     TextCopy(g_sourceText, sizeof g_sourceText, g_sourceDir);
     if (!TextCopy(g_destDir, sizeof g_destDir, folder[0] ? folder : SZ_DEFAULT_DEST) ||
-        !TextEnsureBackslash(g_destDir, sizeof g_destDir) || RefusedDestination(g_destDir))
+        !TextEnsureBackslash(g_destDir, sizeof g_destDir)) {
+        LogFailure("does not fit:", folder);
+        return ERROR_INVALID_COMMAND_LINE;
+    }
+    if (RefusedDestination(g_destDir))
         return ERROR_INVALID_COMMAND_LINE;
     TextCopy(g_destText, sizeof g_destText, g_destDir);
     unsigned long free = FreeKBOfDestination();

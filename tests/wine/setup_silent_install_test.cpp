@@ -1,6 +1,9 @@
 // Silent installs into the test's own folder with real files, registry and
 // service manager of the prefix, for each platform family.
 #include "setup_harness.h"
+#include <fstream>
+#include <iterator>
+#include "log.h"
 
 namespace {
 
@@ -198,6 +201,14 @@ TEST(HelpMode, OpensTheSourcePackagesPageAndInstallsNothing)
                                             ", NULL, NULL, 1)" },
                   CallsTo("ShellExecuteA")) << line;
     }
+    // A log named by a lone -l says so too, and ends with the code.
+    std::string path = p.root.Path() + "help.log";
+    EXPECT_EQ(ERROR_INVALID_COMMAND_LINE, p.Run("-s -l " + path + " -dC:\\my-home"));
+    EndLog();
+    std::ifstream in(path, std::ios::binary);
+    std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(std::string::npos, log.find(" help mode, nothing installed: " + p.source + "Files\\vorel12.htm\r\n")) << log;
+    EXPECT_NE(std::string::npos, log.find(" exit code 1639: ")) << log;
     EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
     EXPECT_FALSE(FolderExists("C:\\my-home"));
     EXPECT_TRUE(CallsTo("MessageBoxA").empty());
