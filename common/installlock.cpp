@@ -16,7 +16,7 @@ DWORD TakeInstallLock()
         return 0;
     char path[MAX_PATH];
     if (!FolderWithSuffix(GetSystemDirectoryA, path, sizeof path, SZ_INSTALL_LOCK)) {
-        LogStep(1, "lock, the system folder's path does not fit:", SZ_INSTALL_LOCK, NULL);
+        LogFailure("does not fit:", SZ_INSTALL_LOCK);
         return ERROR_ACCESS_DENIED;
     }
     // The NT family deletes the file when the handle closes. The 9x family

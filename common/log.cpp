@@ -106,7 +106,7 @@ int LogExit(int code)
     char lost[48];
     lost[0] = 0;
     if (g_lostLines)
-        wsprintfA(lost, " (%lu lines before it were not written)", g_lostLines);
+        wsprintfA(lost, " (%lu lines not written)", g_lostLines);
     Line(2, "exit code", "", NULL, lost);
     return code;
 }

@@ -39,11 +39,11 @@ static int RewriteRenameSection(const char* drop, const char* target, const char
 {
     char path[MAX_PATH];
     if (!FolderWithSuffix(GetWindowsDirectoryA, path, sizeof path, SZ_WININIT))
-        return Unfit("does not fit: the Windows folder with", SZ_WININIT);
+        return Unfit("does not fit:", SZ_WININIT);
     DWORD n = GetPrivateProfileSectionA(SZ_RENAME, g_wininit, WININIT_SIZE, path);
     // A section that filled the buffer may hold more than was read: it is left alone.
     if (n >= WININIT_SIZE - 2)
-        return Unfit("does not fit: the [rename] section of", path);
+        return Unfit("does not fit: [rename] of", path);
     g_wininit[n] = 0;
     unsigned kept = 0;
     int dropped = 0;
@@ -66,7 +66,7 @@ static int RewriteRenameSection(const char* drop, const char* target, const char
     line[0] = 0;
     if (target && (!TextCopy(line, room, target) || !TextAppendChar(line, room, '=') ||
                    !TextAppend(line, room, source) || TextLength(line) + 2 > room))
-        return Unfit("does not fit: the [rename] section of", path);
+        return Unfit("does not fit: [rename] of", path);
     if (!target && !dropped)
         return 1;
     if (target)

@@ -24,7 +24,7 @@ int RecordInstalled(const char* value, const char* name)
         record[0] = 0;
     int ok = RecordHolds(record, name);
     if (!ok && ((record[0] && !TextAppendChar(record, sizeof record, '*')) || !TextAppend(record, sizeof record, name)))
-        LogFailure("the install record is full:", name);
+        LogFailure("install record full:", name);
     else
         ok = ok || SetString(key, value, record);
     RegCloseKey(key);
@@ -34,7 +34,7 @@ int RecordInstalled(const char* value, const char* name)
 // The failure of a record that cannot hold a group.
 static int Full(const char* folder)
 {
-    return LogFailure("the install record is full:", folder);
+    return LogFailure("install record full:", folder);
 }
 
 // Makes folder the record's last group. Names that an older install wrote

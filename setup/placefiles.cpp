@@ -135,7 +135,7 @@ int StageFile(const char* from, const char* target, const char* recordName)
     char pending[MAX_PATH];
     char backup[MAX_PATH];
     if (g_placeCount == PLACE_MAX)
-        return LogFailure("more files than setup installs at", target);
+        return LogFailure("too many files:", target);
     if (!TextCopy(g_targets[g_placeCount], MAX_PATH, target) || !Beside(pending, target, SZ_PENDING_SUFFIX) ||
         !Beside(backup, target, SZ_BACKUP_SUFFIX))
         return LogFailure("does not fit:", target);

@@ -10,15 +10,16 @@ int RestartWindows()
     OSVERSIONINFOA v;
     ReadVersion(&v);
     int nt = v.dwPlatformId == VER_PLATFORM_WIN32_NT;
-    if (nt && !LogStep(SwitchPrivilege(SZ_SHUTDOWN_PRIVILEGE, 1), "AdjustTokenPrivileges", SZ_SHUTDOWN_PRIVILEGE, NULL))
-        return 0;
+    // Without the privilege ExitWindowsEx fails, and says why.
+    if (nt)
+        SwitchPrivilege(SZ_SHUTDOWN_PRIVILEGE, 1);
     // The restart can end this process at any moment once it has begun.
     LogExit(ERROR_SUCCESS_REBOOT_INITIATED);
     int restarting = ExitWindowsEx(EWX_REBOOT, 0) != 0;
     if (restarting)
         EndLog();
     else
-        LogStep(0, "ExitWindowsEx", "EWX_REBOOT", NULL);
+        LogStep(0, "ExitWindowsEx", "", NULL);
     if (nt)
         SwitchPrivilege(SZ_SHUTDOWN_PRIVILEGE, 0);
     return restarting;

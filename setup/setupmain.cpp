@@ -134,7 +134,7 @@ int RunSilentSetup(const char* folder, int folderFits)
     // Nothing is installed, and nothing is shown, from a folder that is not
     // setup's own or into one that would leave half an installation behind.
     if (!ModuleFolder(g_instance, g_sourceDir, sizeof g_sourceDir) || !g_sourceDir[0] || !folderFits) {
-        LogFailure("does not fit: setup's own folder or the -d text", "");
+        LogFailure("does not fit:", folderFits ? g_sourceDir : "-d");
         return ERROR_INVALID_COMMAND_LINE;
     }
     TextCopy(g_sourceText, sizeof g_sourceText, g_sourceDir);
@@ -183,7 +183,7 @@ static void OpenHelpPage()
     // Only the page beside setup itself, never one found elsewhere: no
     // folder at all is no folder of setup's own either.
     int found = ModuleFolder(g_instance, page, sizeof page) && page[0] && TextAppend(page, sizeof page, SZ_SRC_HELP);
-    LogStep(1, "help mode, nothing installed:", found ? page : "", NULL);
+    LogStep(1, "help mode:", found ? page : "", NULL);
     if (found)
         ShellExecuteA(NULL, "open", page, NULL, NULL, SW_SHOWNORMAL);
 }
