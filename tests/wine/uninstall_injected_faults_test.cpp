@@ -3,7 +3,7 @@
 // and the uninstaller exits with 3010 on the NT family; a file that can be
 // neither deleted nor left to the restart (nor one on a network), or a
 // service that cannot be deleted, keeps what finds it again, and a marker
-// that cannot be made keeps everything. The next run finishes each.
+// that cannot be made keeps everything. The next run finishes what stays listed.
 #include "uninstall_harness.h"
 #include <functional>
 #include <memory>
@@ -84,6 +84,9 @@ TEST(RemovalFaults, EachFailingCallLeavesOnlyItsOwnItem)
         EXPECT_NE(std::string::npos, boxes[0].find("Do you really want to uninstall this program.")) << fault.call;
         EXPECT_NE(std::string::npos, boxes[1].find(fault.done)) << fault.call;
         EXPECT_EQ(fault.expected, left) << "failing " << fault.call;
+        // What stays listed, the next run finishes; the restart, what it left to that.
+        if (left.find("uninstall") == std::string::npos)
+            continue;
         QueueAnswers({ IDYES });
         EXPECT_EQ(ERROR_SUCCESS_REBOOT_REQUIRED, RunUninstaller()) << "again after " << fault.call;
         EXPECT_EQ("", FootprintPresent(inst.dest, ITEMS)) << "again after " << fault.call;
