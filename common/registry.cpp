@@ -67,5 +67,5 @@ int DeleteRegKey(HKEY root, const char* path)
 {
     LONG error = RegDeleteKeyA(root, path);
     // A key that is not there is nothing to tell.
-    return error == ERROR_FILE_NOT_FOUND ? 0 : LogResult(error, "RegDeleteKeyA", path, NULL);
+    return error == ERROR_FILE_NOT_FOUND || LogResult(error, "RegDeleteKeyA", path, NULL);
 }

@@ -118,25 +118,27 @@ int CreateDirectoryPath(const char* path)
     return 1;
 }
 
-void RemoveMadeFolders()
+int RemoveMadeFolders()
 {
     char folder[CREATE_DIR_SIZE];
     unsigned made = TextLength(g_madeFolder);
-    if (!made || !TextCopy(folder, sizeof folder, g_destDir))
-        return;
+    if (!made)
+        return 1;
+    if (!TextCopy(folder, sizeof folder, g_destDir))
+        return 0;
     // From the destination up to the outermost level this setup made, each
     // only while it is empty.
     for (unsigned n = TextLength(folder); n > made && TextEndsWithBackslash(folder);) {
         folder[n - 1] = 0;
-        if (!RemoveDirectoryA(folder))
-            return;
-        LogStep(1, "RemoveDirectoryA", folder, NULL);
+        if (!LogStep(RemoveDirectoryA(folder), "RemoveDirectoryA", folder, NULL))
+            return 0;
         n = TextAfterLastBackslash(folder, 2);
         folder[n] = 0;
         if (n <= made)
             break;
     }
     g_madeFolder[0] = 0;
+    return 1;
 }
 
 void ShowCopyStatus(const char* source, const char* dest)

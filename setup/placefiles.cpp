@@ -130,6 +130,18 @@ static int SameContent(const char* a, const char* b)
     return same;
 }
 
+int RestoreKept(const char* target)
+{
+    char backup[MAX_PATH];
+    if (!Beside(backup, target, SZ_BACKUP_SUFFIX))
+        return 0;
+    // The 9x family deletes a target before its rename: a run cut off
+    // between the two leaves the old bytes only in the kept copy.
+    if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES || GetFileAttributesA(backup) == INVALID_FILE_ATTRIBUTES)
+        return 1;
+    return Flush(backup) && Rename(backup, target);
+}
+
 int StageFile(const char* from, const char* target, const char* recordName)
 {
     char pending[MAX_PATH];
@@ -139,6 +151,8 @@ int StageFile(const char* from, const char* target, const char* recordName)
     if (!TextCopy(g_targets[g_placeCount], MAX_PATH, target) || !Beside(pending, target, SZ_PENDING_SUFFIX) ||
         !Beside(backup, target, SZ_BACKUP_SUFFIX))
         return LogFailure("does not fit:", target);
+    if (!RestoreKept(target))
+        return 0;
     // A folder in the target's place fails its copy below.
     DWORD attributes = GetFileAttributesA(target);
     // Each name is in the record before the file exists, so that a run cut
@@ -167,30 +181,37 @@ int StageFile(const char* from, const char* target, const char* recordName)
     return 1;
 }
 
-static void Discard(int i)
+// 1 when neither copy is left beside the target.
+static int Discard(int i)
 {
     char path[MAX_PATH];
-    if (Beside(path, g_targets[i], SZ_PENDING_SUFFIX))
-        DeletePendingCopy(path);
-    if (!(g_placeState[i] & PLACE_STRANDED) && Beside(path, g_targets[i], SZ_BACKUP_SUFFIX))
-        DeletePendingCopy(path);
+    if (!Beside(path, g_targets[i], SZ_PENDING_SUFFIX) || !DeletePendingCopy(path) ||
+        !Beside(path, g_targets[i], SZ_BACKUP_SUFFIX))
+        return 0;
+    // The kept copy never goes while it holds the only old bytes, nor while
+    // its target is missing.
+    if ((g_placeState[i] & PLACE_STRANDED) || GetFileAttributesA(g_targets[i]) == INVALID_FILE_ATTRIBUTES)
+        return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES;
+    return DeletePendingCopy(path);
 }
 
-void DiscardPlacement()
+int DiscardPlacement()
 {
+    int gone = 1;
     for (int i = 0; i < g_placeCount; i++) {
         char backup[MAX_PATH];
         // A target that did not exist before goes again; one that did gets
         // its old bytes back, or keeps them beside it, recorded, for the next run.
         if (g_placeState[i] & PLACE_RENAMED) {
             if (!(g_placeState[i] & PLACE_BACKED))
-                DeletePendingCopy(g_targets[i]);
+                gone &= DeletePendingCopy(g_targets[i]);
             else if (!Beside(backup, g_targets[i], SZ_BACKUP_SUFFIX) || !Flush(backup) || !Rename(backup, g_targets[i]))
                 g_placeState[i] |= PLACE_STRANDED;
         }
-        Discard(i);
+        gone &= Discard(i);
     }
     g_placeCount = 0;
+    return gone;
 }
 
 int CommitPlacement()
@@ -214,10 +235,18 @@ int CommitPlacement()
             *state |= PLACE_IN_USE;
         else if (Rename(pending, g_targets[i]))
             *state |= PLACE_RENAMED;
-        else if (HeldError())
+        else {
+            int held = HeldError();
+            // The 9x family deleted the old file before its rename failed:
+            // it counts as replaced, and its kept copy goes back.
+            if ((*state & PLACE_BACKED) && GetFileAttributesA(g_targets[i]) == INVALID_FILE_ATTRIBUTES) {
+                *state |= PLACE_RENAMED;
+                return 0;
+            }
+            if (!held)
+                return 0;
             *state |= PLACE_IN_USE;
-        else
-            return 0;
+        }
     }
     // Only once every other file is in place: a new copy that waits for the
     // restart cannot be taken back on the NT family.

@@ -21,22 +21,23 @@ static int UninstallerPaths(char* from, char* to)
            LogFailure("does not fit:", SZ_UNINSTALLER_EXE);
 }
 
-int CopyUninstaller()
+int CopyUninstaller(int placed)
 {
     char from[PATH_SIZE];
     char to[PATH_SIZE];
     // Placed first by a first install, so that the entry has it at once.
-    if (g_placedUninstaller)
+    if (placed)
         return 1;
     return UninstallerPaths(from, to) && StageFile(from, to, NULL);
 }
 
-int PlaceUninstallerFirst()
+int PlaceUninstallerFirst(int* placed)
 {
     char from[PATH_SIZE];
     char to[PATH_SIZE];
-    g_placedUninstaller = 0;
-    if (!UninstallerPaths(from, to))
+    *placed = 0;
+    // A kept copy put back is the earlier install's uninstaller.
+    if (!UninstallerPaths(from, to) || !RestoreKept(to))
         return 0;
     if (GetFileAttributesA(to) != INVALID_FILE_ATTRIBUTES)
         return 1;
@@ -45,7 +46,7 @@ int PlaceUninstallerFirst()
         DiscardPlacement();
         return 0;
     }
-    g_placedUninstaller = 1;
+    *placed = 1;
     return 1;
 }
 
@@ -131,11 +132,11 @@ int WriteUninstallEntry()
     return ok;
 }
 
-int ListPackage()
+int ListPackage(int* made)
 {
     HKEY key;
-    g_madeEntry = RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, &key) != ERROR_SUCCESS;
-    if (!g_madeEntry) {
+    *made = RegOpenKeyA(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP, &key) != ERROR_SUCCESS;
+    if (!*made) {
         char text[PATH_SIZE];
         int listed = ReadRegValue(key, SZ_DISPLAY_NAME, text, sizeof text) &&
                      ReadRegValue(key, SZ_UNINSTALL_STRING, text, sizeof text);
@@ -199,7 +200,7 @@ int RegisterComponents()
     return ok;
 }
 
-void StartAgent()
+void StartAgentAt(const char* folder)
 {
     // One agent per session: a running one (left running by a bounded
     // close) would only show its About box for a second.
@@ -209,6 +210,6 @@ void StartAgent()
     if (FolderWithSuffix(GetWindowsDirectoryA, windows, sizeof windows, ""))
         SetCurrentDirectoryA(windows);
     char command[PATH_SIZE];
-    if (QuotedPath(command, sizeof command, g_destDir, SZ_AGENT_EXE))
+    if (QuotedPath(command, sizeof command, folder, SZ_AGENT_EXE))
         LogStep(WinExec(command, SW_SHOWNORMAL) > 31, "WinExec", command, NULL);
 }

@@ -32,12 +32,6 @@ extern HWND g_setupDialog;
 extern int g_exitCode;
 // A file in use waits beside its target for the next restart.
 extern int g_restartDue;
-// How many running agents this setup ended before its first copy.
-extern int g_agentsClosed;
-// What a first install that fails takes away again: the uninstaller it
-// placed, the Uninstall key it made.
-extern int g_placedUninstaller;
-extern int g_madeEntry;
 
 // setupmain.cpp
 int RegisterSetupClass(HINSTANCE instance);
@@ -54,12 +48,13 @@ int RunSilentSetup(const char* folder, int folderFits);
 UINT RefusedDestination(const char* dest);
 // Before the first copy, after the checks of the folders and the space: 0,
 // or the code that refuses the installation with nothing changed. The
-// running agents are ended within a bound.
-int BeginInstall();
+// running agents are ended within a bound; *closed counts them.
+int BeginInstall(int* closed);
 // The agent runs again wherever setup ended one, and is started where it
 // ran after the first install too; not where a restart was started, nor
-// after a failed copy (placed 0) where none ran.
-void StartAgentAgain(int placed);
+// after a failed copy (placed 0) where none ran. After a failed copy the
+// agents that were closed run again from the Run value's folder.
+void StartAgentAgain(int placed, int closed);
 // The uninstaller, the listed entry with its record, then every new file
 // staged and put in place: the install steps before the progress bar is set
 // to 100 in the dialog. 1 when every file is in place or waits for the
@@ -80,8 +75,9 @@ int CreateDirectoryPath(const char* path);
 // The outermost folder level that CreateDirectoryPath made, without its
 // backslash; empty when it made none.
 extern char g_madeFolder[200];
-// Removes the empty levels of the destination up to g_madeFolder.
-void RemoveMadeFolders();
+// Removes the empty levels of the destination up to g_madeFolder; 1 when
+// none of them is left.
+int RemoveMadeFolders();
 void ShowCopyStatus(const char* source, const char* dest);
 void AdvanceProgress(DWORD kb);
 
@@ -95,20 +91,27 @@ int StageFile(const char* from, const char* target, const char* recordName);
 // (g_restartDue). 0 when one failed; DiscardPlacement then puts back what
 // was renamed.
 int CommitPlacement();
-// Deletes the staged copies and puts back every target already replaced.
-void DiscardPlacement();
+// Deletes the staged copies and puts back every target already replaced;
+// 1 when no copy is left beside a target.
+int DiscardPlacement();
+// A kept copy whose target is missing (a 9x rename cut off after its
+// delete) goes back in its place; 0 when it cannot.
+int RestoreKept(const char* target);
 
 // register.cpp
 // A first install places the uninstaller before anything else, so that the
 // entry that lists the package can run it from the start.
-int PlaceUninstallerFirst();
-// The Uninstall entry, written now unless it already lists the package.
-int ListPackage();
+// *placed: it was not there before.
+int PlaceUninstallerFirst(int* placed);
+// The Uninstall entry, written now unless it already lists the package;
+// *made: the key was not there before.
+int ListPackage(int* made);
 // Whether a removal left files or the driver service (its driver was
 // loaded) to be deleted at the next restart, together with whatever this
 // setup would install now.
 int RemovalAwaitsRestart();
-int CopyUninstaller();
+// placed: PlaceUninstallerFirst has placed it already.
+int CopyUninstaller(int placed);
 int CopyDriverFile();
 int RegisterComponents();
 int WriteRunValue();
@@ -121,7 +124,8 @@ int QuotedPath(char* buf, unsigned cap, const char* folder, const char* name);
 int RecordInstalled(const char* value, const char* name);
 // Opens this install's groups in the record; 0 when the record is full.
 int StartRecord();
-void StartAgent();
+// The agent of folder (with its backslash), started once.
+void StartAgentAt(const char* folder);
 
 // shortcuts.cpp
 int CreateShortcuts();

@@ -69,7 +69,8 @@ static INT_PTR OkSequence(HWND dlg)
     EnableWindow(GetDlgItem(dlg, IDC_CANCEL), FALSE);
     EnableWindow(GetDlgItem(dlg, IDC_OK), FALSE);
     g_installing = 1;
-    g_exitCode = BeginInstall();
+    int closed;
+    g_exitCode = BeginInstall(&closed);
     if (g_exitCode) {
         StringBox(g_instance, g_exitCode == ERROR_FAIL_NOACTION_REBOOT ? IDS_RESTART_FIRST : IDS_SETUP_INCOMPLETE,
                   TEXT_SIZE, dlg, SZ_SETUP_CAPTION, MB_ICONEXCLAMATION);
@@ -97,7 +98,7 @@ static INT_PTR OkSequence(HWND dlg)
         g_exitCode = 0;
         StringBox(g_instance, IDS_SETUP_COMPLETE, TEXT_SIZE, dlg, SZ_SETUP_CAPTION, MB_ICONINFORMATION);
     }
-    StartAgentAgain(placed);
+    StartAgentAgain(placed, closed);
     DestroyWindow(dlg);
     return FALSE;
 }

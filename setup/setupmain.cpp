@@ -32,9 +32,6 @@ HWND g_setupDialog;
 // tools know from Windows Installer.
 int g_exitCode;
 int g_restartDue;
-int g_agentsClosed;
-int g_placedUninstaller;
-int g_madeEntry;
 
 #define ROOT_SIZE 80
 
@@ -58,17 +55,18 @@ unsigned long FreeKBOfDestination()
     return SaturatedKB(GetFreeDiskBytes(root));
 }
 
-// Takes away what a first install that failed had made: nothing of a
-// package that was there before is touched.
-static void UndoFirstInstall()
+// Takes back what an install that failed had made, in the reverse order:
+// the staged copies and the folders, then an entry it made, its uninstaller
+// last. Whatever cannot go keeps the entry and its record, and the entry
+// its uninstaller. Nothing of a package that was there before is touched.
+static void UndoInstall(int placedUninstaller, int madeEntry)
 {
     char path[STEP_PATH_SIZE];
-    if (g_placedUninstaller && FolderWithSuffix(GetSystemDirectoryA, path, sizeof path, "\\") &&
-        TextAppend(path, sizeof path, SZ_UNINSTALLER_EXE))
+    int gone = DiscardPlacement();
+    gone &= RemoveMadeFolders();
+    if (gone && madeEntry && DeleteRegKey(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP) && placedUninstaller &&
+        FolderWithSuffix(GetSystemDirectoryA, path, sizeof path, "\\") && TextAppend(path, sizeof path, SZ_UNINSTALLER_EXE))
         DeletePendingCopy(path);
-    if (g_madeEntry)
-        DeleteRegKey(HKEY_LOCAL_MACHINE, SZ_UNINSTALL_KEY_SETUP);
-    RemoveMadeFolders();
 }
 
 UINT RefusedDestination(const char* dest)
@@ -86,17 +84,15 @@ UINT RefusedDestination(const char* dest)
 
 int InstallFiles()
 {
+    int placed = 0, made = 0;
     g_madeFolder[0] = 0;
-    g_madeEntry = 0;
     // In this order the software list shows the package from the first
     // file on, with an uninstaller that removes whatever is there.
-    int whole = PlaceUninstallerFirst() && ListPackage() && StartRecord();
+    int whole = PlaceUninstallerFirst(&placed) && ListPackage(&made) && StartRecord();
     ResetPlacement();
-    whole = whole && CopySourceFiles() && CopyUninstaller() && CopyDriverFile() && CommitPlacement();
-    if (!whole) {
-        DiscardPlacement();
-        UndoFirstInstall();
-    }
+    whole = whole && CopySourceFiles() && CopyUninstaller(placed) && CopyDriverFile() && CommitPlacement();
+    if (!whole)
+        UndoInstall(placed, made);
     return whole;
 }
 
@@ -107,8 +103,9 @@ int InstallRegistration()
     return whole;
 }
 
-int BeginInstall()
+int BeginInstall(int* closed)
 {
+    *closed = 0;
     // The keys would be dead after the restart.
     if (RemovalAwaitsRestart())
         return ERROR_FAIL_NOACTION_REBOOT;
@@ -116,17 +113,22 @@ int BeginInstall()
     g_restartDue = 0;
     // An agent still running after the bound keeps its file, which then
     // waits for the restart; the dialog answers meanwhile.
-    CloseAgents(AGENT_CLOSE_BOUND_MS, &g_agentsClosed);
+    CloseAgents(AGENT_CLOSE_BOUND_MS, closed);
     return 0;
 }
 
-void StartAgentAgain(int placed)
+void StartAgentAgain(int placed, int closed)
 {
+    char folder[RUN_VALUE_READ_SIZE];
     // Version 5 of the NT family starts the driver at its restart, but one
-    // that ran an agent already has the driver loaded. A failed copy left
-    // the installed version as it was: only a closed agent starts again.
-    if (g_agentsClosed || (placed && !IsNtVersion5()))
-        StartAgent();
+    // that ran an agent already has the driver loaded.
+    if (placed && (closed || !IsNtVersion5()))
+        StartAgentAt(g_destDir);
+    // A failed copy changed neither the installed version nor the Run
+    // value: a closed agent runs again from there, whatever folder this
+    // setup aimed at.
+    else if (closed && ReadRunValueFolder(folder, sizeof folder))
+        StartAgentAt(folder);
 }
 
 int RunSilentSetup(const char* folder, int folderFits)
@@ -150,13 +152,14 @@ int RunSilentSetup(const char* folder, int folderFits)
     ComputeNeededSize();
     if (free < g_neededKB || free == 0)
         return ERROR_DISK_FULL;
-    int refused = BeginInstall();
+    int closed;
+    int refused = BeginInstall(&closed);
     if (refused)
         return refused;
     int placed = InstallFiles();
     int whole = placed && InstallRegistration();
     // Silent mode starts no restart: the code tells that one is due.
-    StartAgentAgain(placed);
+    StartAgentAgain(placed, closed);
     if (!whole)
         return ERROR_INSTALL_FAILURE;
     return IsNtVersion5() || g_restartDue ? ERROR_SUCCESS_REBOOT_REQUIRED : 0;

@@ -178,14 +178,19 @@ int MarkRemovalPending()
     char marker[TEXT_PATH_SIZE];
     if (!MarkerPath(marker))
         return 0;
-    HANDLE file = CreateFileA(marker, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    // An earlier removal's marker stands for what that one left to the
+    // restart: it stays until then.
+    int earlier = GetFileAttributesA(marker) != INVALID_FILE_ATTRIBUTES;
+    HANDLE file = CreateFileA(marker, GENERIC_WRITE, 0, NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (!LogStep(file != INVALID_HANDLE_VALUE, "CreateFileA", marker, NULL))
         return 0;
     CloseHandle(file);
-    // A marker that the restart would not delete would refuse setup for good.
+    // A marker that the restart would not delete would refuse setup for
+    // good; one cut off before this line gets it now.
     if (ScheduleDelete(marker))
-        return 1;
-    DeleteFileA(marker);
+        return 1 + earlier;
+    if (!earlier)
+        DeleteFileA(marker);
     return 0;
 }
 

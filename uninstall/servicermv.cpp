@@ -3,17 +3,29 @@
 #include "uninstall.h"
 #include "footprint.h"
 #include "log.h"
+#include "platform.h"
 
 // The lock is retried every 100 ms; after a minute the service is left.
 #define LOCK_TRIES 600
 
-int IsDriverActive(SC_HANDLE manager)
+// The service opened; a failure other than its absence is logged.
+static SC_HANDLE OpenDriverService(SC_HANDLE manager)
 {
     SC_HANDLE service = OpenServiceA(manager, SZ_SERVICE, SERVICE_ALL_ACCESS);
+    if (!service && GetLastError() != ERROR_SERVICE_DOES_NOT_EXIST)
+        LogStep(0, "OpenServiceA", SZ_SERVICE, NULL);
+    return service;
+}
+
+int IsDriverActive(SC_HANDLE manager)
+{
+    SC_HANDLE service = OpenDriverService(manager);
     if (!service)
         return 0;
     SERVICE_STATUS status;
     BOOL queried = QueryServiceStatus(service, &status);
+    if (!queried)
+        LogStep(0, "QueryServiceStatus", SZ_SERVICE, NULL);
     CloseServiceHandle(service);
     if (!queried)
         return 0;
@@ -23,7 +35,7 @@ int IsDriverActive(SC_HANDLE manager)
 
 int DeleteDriverService(SC_HANDLE manager)
 {
-    SC_HANDLE service = OpenServiceA(manager, SZ_SERVICE, SERVICE_ALL_ACCESS);
+    SC_HANDLE service = OpenDriverService(manager);
     if (!service)
         return GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST;
     SC_LOCK lock = LockServiceDatabase(manager);
@@ -32,11 +44,13 @@ int DeleteDriverService(SC_HANDLE manager)
         lock = LockServiceDatabase(manager);
     }
     int deleted = 0;
-    if (lock) {
-        deleted = DeleteService(service) ? 1 : 0;
+    // Each failure with its own error, before the next call changes it.
+    if (!lock)
+        LogStep(0, "LockServiceDatabase", SZ_SERVICE, NULL);
+    else {
+        deleted = LogStep(DeleteService(service) != 0, "DeleteService", SZ_SERVICE, NULL);
         UnlockServiceDatabase(lock);
     }
-    LogStep(deleted, "DeleteService", SZ_SERVICE, NULL);
     CloseServiceHandle(service);
     return deleted;
 }
@@ -44,8 +58,12 @@ int DeleteDriverService(SC_HANDLE manager)
 int RemoveDriverService()
 {
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-    if (!manager)
+    // The 9x family has no service manager.
+    if (!manager) {
+        if (IsNtPlatform())
+            LogStep(0, "OpenSCManagerA", SZ_SERVICE, NULL);
         return 0;
+    }
     int active = IsDriverActive(manager);
     if (active)
         LogStep(1, "loaded:", SZ_SERVICE, NULL);

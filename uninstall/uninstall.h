@@ -36,7 +36,7 @@ void DeleteSystemFiles(DWORD platform);
 void DeleteVorel12Folder();
 // Before the first change: the marker that keeps setup out until the
 // restart, with its own deletion left to that restart. 0 when it is not
-// in place.
+// in place, 2 when an earlier removal had made it.
 int MarkRemovalPending();
 // The last step: the marker goes again when nothing was left to the
 // restart, then the Uninstall entry with its record, unless a file stays.

@@ -32,11 +32,14 @@ static void RemoveFootprint(DWORD platform)
 {
     // An unattended run waits on no one: an agent still running after the
     // bound keeps its files, which the restart then deletes.
-    g_restartDue = !CloseAgents(g_silent ? AGENT_CLOSE_BOUND_MS : 0, NULL);
+    g_restartDue |= !CloseAgents(g_silent ? AGENT_CLOSE_BOUND_MS : 0, NULL);
     ClearDestinationFolder();
     ClearStartMenuFolder();
     DeleteRegistryEntries();
-    RemoveDriverService();
+    // A service that stays keeps the removal listed, as a file that stays
+    // does, so that the next run deletes it. The 9x family has none.
+    if (!RemoveDriverService() && platform == VER_PLATFORM_WIN32_NT)
+        g_kept = 1;
     DeleteSystemFiles(platform);
     DeleteVorel12Folder();
     ScanEnumeratorKeys();
@@ -68,8 +71,9 @@ static LRESULT RemovalSequence(HWND hwnd)
     // Without the marker a deletion left to the restart could take what a
     // later setup installs: nothing is removed then.
     g_kept = 0;
-    g_restartDue = 0;
-    if (MarkRemovalPending())
+    int marked = MarkRemovalPending();
+    g_restartDue = marked == 2;
+    if (marked)
         RemoveFootprint(v.dwPlatformId);
     else
         g_kept = 1;

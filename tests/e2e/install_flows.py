@@ -202,6 +202,16 @@ def setup_again_on_a_live_machine(dist, prefix):
           "and no staged copy is left: %s" % os.listdir(prefix.unix(APPS)))
     wait_for(lambda: agent_pid(prefix) not in (0, first), 20, "the old version's agent again")
     first = agent_pid(prefix)
+    # The same into another folder: the agent it closed runs again from its
+    # own folder, not from the new one, where nothing was placed.
+    os.makedirs(prefix.unix("C:\\New\\vorel12.txt"))
+    silent_install(v2, prefix, "C:\\New\\", expect=STEP_FAILED)
+    wait_for(lambda: agent_pid(prefix) not in (0, first), 20, "the installed version's agent again")
+    first = agent_pid(prefix)
+    agents = [c.lower().replace("/", "\\") for _, c in wine_processes(prefix) if "vorel12a" in c.lower()]
+    check(len(agents) == 1 and "apps\\tandrel\\vorel12a.exe" in agents[0], "it runs from %s: %s" % (APPS, agents))
+    check(os.listdir(prefix.unix("C:\\New")) == ["vorel12.txt"], "nothing is left in the other folder")
+    check(reg_value(prefix, RUN_KEY, "VOREL12") == '"%svorel12a.exe"' % APPS, "and the Run value names the first one")
     os.rmdir(taken)
     v2 = next_version(dist)
     silent_install(v2, prefix, APPS, expect=INSTALLED)

@@ -1,8 +1,9 @@
 // Each system call a removal step makes fails in turn: that step leaves its
 // item, every later step still runs, only the two documented boxes appear,
 // and the uninstaller exits with 3010 on the NT family; a file that can be
-// neither deleted nor left to the restart (nor one on a network) keeps what
-// finds it again, and a marker that cannot be made keeps everything.
+// neither deleted nor left to the restart (nor one on a network), or a
+// service that cannot be deleted, keeps what finds it again, and a marker
+// that cannot be made keeps everything. The next run finishes what stays listed.
 #include "uninstall_harness.h"
 #include <functional>
 #include <memory>
@@ -36,7 +37,12 @@ TEST(RemovalFaults, EachFailingCallLeavesOnlyItsOwnItem)
         { "RegDeleteKeyA", [] { return ARM_HOOK(RegDeleteKeyA, [](HKEY, LPCSTR) -> LONG { return ERROR_ACCESS_DENIED; }); },
           "uninstall" },
         { "OpenSCManagerA", [] { return ARM_HOOK(OpenSCManagerA, [](LPCSTR, LPCSTR, DWORD) -> SC_HANDLE { return NULL; }); },
-          "service" },
+          "uninstall service", ERROR_INSTALL_FAILURE, "Some of the Tandrel files could not be removed." },
+        // The service database held by another program past the wait, say.
+        { "DeleteService", [] { return ARM_HOOK(DeleteService, [](SC_HANDLE) -> BOOL {
+              SetLastError(ERROR_SERVICE_DATABASE_LOCKED);
+              return FALSE;
+          }); }, "uninstall service", ERROR_INSTALL_FAILURE, "Some of the Tandrel files could not be removed." },
         { "DeleteFileA and MoveFileExA", [] {
               auto del = ARM_HOOK(DeleteFileA, [](LPCSTR) -> BOOL { return FALSE; });
               auto move = ARM_HOOK(MoveFileExA, [](LPCSTR, LPCSTR, DWORD) -> BOOL { return FALSE; });
@@ -78,6 +84,12 @@ TEST(RemovalFaults, EachFailingCallLeavesOnlyItsOwnItem)
         EXPECT_NE(std::string::npos, boxes[0].find("Do you really want to uninstall this program.")) << fault.call;
         EXPECT_NE(std::string::npos, boxes[1].find(fault.done)) << fault.call;
         EXPECT_EQ(fault.expected, left) << "failing " << fault.call;
+        // What stays listed, the next run finishes; the restart, what it left to that.
+        if (left.find("uninstall") == std::string::npos)
+            continue;
+        QueueAnswers({ IDYES });
+        EXPECT_EQ(ERROR_SUCCESS_REBOOT_REQUIRED, RunUninstaller()) << "again after " << fault.call;
+        EXPECT_EQ("", FootprintPresent(inst.dest, ITEMS)) << "again after " << fault.call;
     }
 }
 

@@ -156,6 +156,13 @@ TEST_F(UninstallTest, NineXLeavesTheDriverFileAndEndsWithString2)
     EXPECT_TRUE(FileExists(SystemDir() + "\\Drivers\\vorel12s.sys"));
     EXPECT_EQ(DONE_9X, CallsTo("MessageBoxA").back());
     EXPECT_FALSE(FolderExists(inst.dest));
+    // An earlier removal's marker stands for files that wait for the
+    // restart: a run before it keeps the marker and asks for the restart.
+    WriteFileBytes(SystemDir() + SZ_REMOVAL_MARKER, 0);
+    QueueAnswers({ IDYES });
+    EXPECT_EQ(ERROR_SUCCESS_REBOOT_REQUIRED, RunUninstaller());
+    EXPECT_EQ(DONE_NT, CallsTo("MessageBoxA").back());
+    EXPECT_TRUE(FileExists(SystemDir() + SZ_REMOVAL_MARKER));
 }
 
 TEST_F(UninstallTest, ASecondRunFindsNothingAndStillShowsTheFinalMessage)

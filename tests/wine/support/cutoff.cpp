@@ -1,5 +1,6 @@
 #include "cutoff.h"
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 #include <set>
 #include <vector>
@@ -23,6 +24,14 @@ SC_HANDLE Opened(SC_HANDLE h)
 }
 
 const char* g_cutCall = "";
+// What each slot held before the cut's hook: a fault that a test put there
+// still acts beneath it.
+std::map<std::string, void*> g_under;
+
+void* Under(const char* name)
+{
+    return g_under[name];
+}
 
 void Change(const char* call)
 {
@@ -46,10 +55,12 @@ DWORD WINAPI RunToEnd(LPVOID fn)
 
 }  // namespace
 
-#define CUT(fn) [](auto... a) { Change(#fn); return REAL(fn)(a...); }
+#define CUT(fn) [](auto... a) { Change(#fn); return reinterpret_cast<decltype(&fn)>(Under(#fn))(a...); }
 #define ARM_CUT(fn) \
-    if (IsImported(#fn)) \
-        hooks.push_back(ARM_HOOK(fn, CUT(fn)))
+    if (IsImported(#fn)) { \
+        g_under[#fn] = *ImportSlot(#fn); \
+        hooks.push_back(ARM_HOOK(fn, CUT(fn))); \
+    }
 
 bool RunCutAt(int k, const std::function<void()>& fn)
 {
@@ -68,12 +79,14 @@ bool RunCutAt(int k, const std::function<void()>& fn)
     ARM_CUT(RegCreateKeyA);
     ARM_CUT(CreateServiceA);
     ARM_CUT(DeleteService);
-    if (IsImported("CreateFileA"))
+    if (IsImported("CreateFileA")) {
+        g_under["CreateFileA"] = *ImportSlot("CreateFileA");
         hooks.push_back(ARM_HOOK(CreateFileA, [](LPCSTR n, DWORD a, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD d, DWORD f, HANDLE t) {
             if (Creates(d))
                 Change("CreateFileA");
-            return REAL(CreateFileA)(n, a, s, sa, d, f, t);
+            return reinterpret_cast<decltype(&CreateFileA)>(Under("CreateFileA"))(n, a, s, sa, d, f, t);
         }));
+    }
     if (IsImported("LockServiceDatabase")) {
         hooks.push_back(ARM_HOOK(LockServiceDatabase, [](SC_HANDLE m) {
             SC_LOCK lock = REAL(LockServiceDatabase)(m);
@@ -120,6 +133,11 @@ bool RunCutAt(int k, const std::function<void()>& fn)
 const char* CutCall()
 {
     return g_cutCall;
+}
+
+int ChangesSoFar()
+{
+    return g_changes;
 }
 
 DWORD RunBuiltProgram(const char* name, const std::string& args)

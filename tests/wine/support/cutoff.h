@@ -9,9 +9,13 @@
 // Runs fn on a thread of its own and ends that thread just before the k-th
 // change (k from 1) that the thread makes to files, folders, the registry
 // or the service manager. False when the run ended before its k-th change.
+// A test's own hook on one of those calls acts beneath the cut.
 bool RunCutAt(int k, const std::function<void()>& fn);
 // The call that the last cut run did not make.
 const char* CutCall();
+// How many changes the running cut run has come to, the one being made
+// included: a fault beneath the cut tells where it acted.
+int ChangesSoFar();
 // Runs a program of the build (a name beside the test's build folder, such
 // as "vorel12u.exe") with a command line and returns its exit code.
 DWORD RunBuiltProgram(const char* name, const std::string& args);
