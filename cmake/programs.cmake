@@ -73,8 +73,6 @@ program_resources(agent_res agent/agent.rc agent.ico)
 program_resources(setup_res setup/setup.rc setup.ico)
 program_resources(uninstall_res uninstall/uninstall.rc uninstall.ico)
 
-set(PROGRAM_LD_SCRIPT ${PROJECT_SOURCE_DIR}/cmake/programs.ld)
-
 function(program name code res)
     add_executable(${name} WIN32 ${PROJECT_SOURCE_DIR}/common/crt0.cpp $<TARGET_OBJECTS:${res}>)
     target_compile_options(${name} PRIVATE ${PROGRAM_FLAGS})
@@ -82,7 +80,6 @@ function(program name code res)
         -nostdlib -nostartfiles -s
         -Wl,-e,${ENTRY_SYMBOL}
         -Wl,--gc-sections
-        -Wl,-T,${PROGRAM_LD_SCRIPT}
         -Wl,--subsystem,windows:4.0
         -Wl,--major-os-version,4 -Wl,--minor-os-version,0
         -Wl,--disable-dynamicbase -Wl,--disable-reloc-section
@@ -90,7 +87,7 @@ function(program name code res)
         -Wl,-Map,${CMAKE_CURRENT_BINARY_DIR}/${name}.map
         $<$<BOOL:${PROGRAM_LTO}>:-flto -Oz>)
     target_link_libraries(${name} PRIVATE ${code} ${SYSTEM_LIBS} gcc)
-    set_target_properties(${name} PROPERTIES LINKER_LANGUAGE CXX LINK_DEPENDS ${PROGRAM_LD_SCRIPT})
+    set_target_properties(${name} PROPERTIES LINKER_LANGUAGE CXX)
 endfunction()
 
 program(vorel12a agent_code agent_res)

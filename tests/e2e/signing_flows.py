@@ -1,4 +1,5 @@
-"""The package as ./run package signs it: Windows' own check of the signatures, and an install."""
+"""The package as a vendor finishes it: signed as ./run package signs it (Windows' own check of the
+signatures, and an install), or branded with a resource tool."""
 import os
 import shutil
 import ssl
@@ -43,3 +44,25 @@ def signed_package_is_trusted_and_installs(dist, prefix):
               "the agent that runs is the signed one")
     finally:
         shutil.rmtree(work, ignore_errors=True)
+
+
+@scenario
+def branded_package_installs_runs_and_removes(dist, prefix):
+    # A vendor's resource tool adds an item through UpdateResource, which
+    # rewrites each program's resource section whole.
+    pkg = os.path.join(work_dir(), "e2e-branded")
+    shutil.rmtree(pkg, ignore_errors=True)
+    shutil.copytree(dist, pkg)
+    programs = ("setup.exe", "Files\\vorel12a.exe", "Uninst\\vorel12u.exe")
+    for name in programs:
+        code, out = ui(prefix, "brand", wine_path(os.path.join(pkg, *name.split("\\"))))
+        check(code == 0, "UpdateResource added an item to %s and kept its manifest (%d %s)" % (name, code, out))
+    start_agent_from_setup(pkg, prefix, "win10")
+    check(same_file(prefix, "C:\\Apps\\Tandrel\\vorel12a.exe", os.path.join(pkg, "Files", "vorel12a.exe")),
+          "the agent that runs is the branded one")
+    launch(prefix, "C:\\Apps\\Tandrel\\vorel12a.exe", timeout=30)
+    code, _ = ui(prefix, "window", "#32770", "10", "Tandrel")
+    check(code == 0, "the branded agent started again shows its About box")
+    ui(prefix, "postw", "#32770", "Tandrel", "273", "1023", "0")
+    silent_uninstall(prefix, nt=True)
+    check_footprint_gone(prefix, "C:\\Apps\\Tandrel\\")

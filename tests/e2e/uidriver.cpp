@@ -25,6 +25,8 @@
 //   uidriver hold PATH SECONDS  holds a file open without sharing, prints
 //                           "held", then waits
 //   uidriver text TITLE ID | click TITLE ID | settext TITLE ID TEXT   a dialog's controls
+//   uidriver brand PATH      adds an RCDATA item through UpdateResource, as a vendor's
+//                           resource tool does, and checks that it and the manifest are there
 #include <windows.h>
 #include <tlhelp32.h>
 #include <cstdio>
@@ -39,6 +41,29 @@ static std::string WindowText(HWND h)
     char buf[1024] = "";
     GetWindowTextA(h, buf, sizeof buf);
     return buf;
+}
+
+static const char BRAND[] = "Tandrel keyboard, branded by the vendor";
+
+static int Brand(const char* path)
+{
+    HANDLE u = BeginUpdateResourceA(path, FALSE);
+    if (!u)
+        return 4;
+    if (!UpdateResourceA(u, RT_RCDATA, MAKEINTRESOURCEA(900), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+                         (void*)BRAND, sizeof BRAND) || !EndUpdateResourceA(u, FALSE)) {
+        fprintf(stderr, "UpdateResource failed: %lu\n", GetLastError());
+        return 5;
+    }
+    HMODULE m = LoadLibraryExA(path, NULL, LOAD_LIBRARY_AS_DATAFILE);
+    if (!m)
+        return 6;
+    HRSRC added = FindResourceA(m, MAKEINTRESOURCEA(900), RT_RCDATA);
+    bool ok = added && SizeofResource(m, added) == sizeof BRAND
+              && !memcmp(LockResource(LoadResource(m, added)), BRAND, sizeof BRAND)
+              && FindResourceA(m, MAKEINTRESOURCEA(1), RT_MANIFEST);
+    FreeLibrary(m);
+    return ok ? 0 : 7;
 }
 
 static int Launch(bool wait)
@@ -269,6 +294,8 @@ int main(int argc, char** argv)
         Sleep(atoi(argv[3]) * 1000);
         return 0;
     }
+    if (argc >= 3 && !strcmp(argv[1], "brand"))
+        return Brand(argv[2]);
     if (argc >= 3 && !strcmp(argv[1], "inject"))
         return Inject(argv[2]);
     if (argc >= 3 && !strcmp(argv[1], "pid")) {

@@ -5,7 +5,9 @@ usage: check_pe.py PROGRAM FILE IMPORTS_LIST
 
 Fails when the file is not PE32 for i386, its subsystem or OS version is not
 4.0, it imports from a DLL outside the allowed six or a function outside
-the program's list, or a resource the program must carry is missing or
+the program's list, or it is larger than its size limit, or its resources
+share a section with other data (a resource editor rewrites that section
+whole), or a resource the program must carry is missing or
 differs from its required text, or a dialog template differs control by
 control from its required form, or its manifest does not request the
 program's execution level in the form that XP and later Windows read.
@@ -31,6 +33,10 @@ ES_AUTOHSCROLL, ES_READONLY = 0x80, 0x800
 LBS_NOTIFY, LBS_SORT, LBS_OWNERDRAWVARIABLE, LBS_HASSTRINGS = 0x1, 0x2, 0x20, 0x40
 LBS_NOINTEGRALHEIGHT, LBS_DISABLENOSCROLL = 0x100, 0x1000
 CBS_DROPDOWNLIST, CBS_OWNERDRAWFIXED, CBS_AUTOHSCROLL, CBS_SORT, CBS_HASSTRINGS = 0x3, 0x10, 0x40, 0x100, 0x200
+# The unsigned PE32 files, in bytes.
+SIZE_LIMITS = {"setup": 32768, "vorel12a": 16384, "vorel12u": 20480}
+IMPORT_DIR, RESOURCE_DIR, IAT_DIR = 1, 2, 12
+
 # Atoms of the predefined control classes in a template
 CLASS_ATOMS = {0x80: "BUTTON", 0x81: "EDIT", 0x82: "STATIC", 0x83: "LISTBOX", 0x84: "SCROLLBAR", 0x85: "COMBOBOX"}
 
@@ -149,17 +155,24 @@ class Pe:
         self.subsystem = struct.unpack_from("<H", data, opt + 68)[0]
         ndirs = struct.unpack_from("<I", data, opt + 92)[0]
         self.dirs = [struct.unpack_from("<II", data, opt + 96 + 8 * i) for i in range(ndirs)]
-        self.sections = []
+        self.sections, self.names = [], []
         for i in range(nsect):
             off = opt + optsize + 40 * i
             vsize, va, rawsize, rawptr = struct.unpack_from("<IIII", data, off + 8)
             self.sections.append((va, max(vsize, rawsize), rawptr))
+            self.names.append(data[off:off + 8].rstrip(b"\0").decode("ascii", "replace"))
 
     def off(self, rva):
         for va, size, raw in self.sections:
             if va <= rva < va + size:
                 return raw + rva - va
         raise ValueError("rva 0x%x outside sections" % rva)
+
+    def section_of(self, rva):
+        for i, (va, size, _) in enumerate(self.sections):
+            if va <= rva < va + size:
+                return i
+        return None
 
     def cstr(self, rva):
         o = self.off(rva)
@@ -329,7 +342,20 @@ def allowed_functions(path, program):
 
 def check(program, path, imports_list):
     problems = []
-    pe = Pe(open(path, "rb").read())
+    data = open(path, "rb").read()
+    pe = Pe(data)
+    if len(data) > SIZE_LIMITS[program]:
+        problems.append("%d bytes, over the limit of %d" % (len(data), SIZE_LIMITS[program]))
+    # UpdateResource rewrites the resource section whole and drops whatever
+    # else lies in it: the section must open with the directory and hold
+    # nothing that another data directory points into.
+    rsrc = pe.section_of(pe.dirs[RESOURCE_DIR][0])
+    if rsrc is None or pe.sections[rsrc][0] != pe.dirs[RESOURCE_DIR][0]:
+        problems.append("the resource directory does not open a section of its own")
+    else:
+        for d in (IMPORT_DIR, IAT_DIR):
+            if pe.dirs[d][0] and pe.section_of(pe.dirs[d][0]) == rsrc:
+                problems.append("data directory %d lies in the resource section %s" % (d, pe.names[rsrc]))
     if pe.machine != 0x14C:
         problems.append("machine 0x%x is not i386" % pe.machine)
     if pe.subsystem != 2:
@@ -387,7 +413,7 @@ def main():
         print("%s: %s" % (program, p))
     if problems:
         sys.exit(1)
-    print("%s: PE32, GUI 4.0, OS 4.0, imports, resources, dialog templates and manifest (%s) as required"
+    print("%s: PE32, GUI 4.0, OS 4.0, within its size limit, resources alone in their section, imports, resources, dialog templates and manifest (%s) as required"
           % (program, REQUIRED[program]["level"]))
 
 
