@@ -42,11 +42,7 @@ int GrantInteractiveStart(SC_HANDLE service, const char* name)
               (IsUsersEntry(ace) || AddAce((PACL)acl, ACL_REVISION, MAXDWORD, ace, ace->Header.AceSize));
     }
     // Absolute, with the DACL only, as foldersecurity.cpp makes one.
-    SECURITY_DESCRIPTOR descriptor;
-    ZeroMemory(&descriptor, sizeof descriptor);
-    descriptor.Revision = SECURITY_DESCRIPTOR_REVISION;
-    descriptor.Control = SE_DACL_PRESENT;
-    descriptor.Dacl = (PACL)acl;
+    SECURITY_DESCRIPTOR descriptor = { SECURITY_DESCRIPTOR_REVISION, 0, SE_DACL_PRESENT, NULL, NULL, NULL, (PACL)acl };
     set = set && AddAccessAllowedAce((PACL)acl, ACL_REVISION, INTERACTIVE_RIGHTS, (PSID)&kInteractive) &&
           SetServiceObjectSecurity(service, DACL_SECURITY_INFORMATION, &descriptor);
     return LogStep(set, "SetServiceObjectSecurity", name, NULL);

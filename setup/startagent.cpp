@@ -17,14 +17,19 @@
 #define PATH_SIZE STEP_PATH_SIZE
 #define TOKEN_USER_SIZE 128
 
-static const GUID kClsidShellWindows = { 0x9BA05972, 0xF6A8, 0x11CF, { 0xA4, 0x42, 0x00, 0xA0, 0xC9, 0x0A, 0x8F, 0x39 } };
+static const GUID kClsidShellWindows =
+    { 0x9BA05972, 0xF6A8, 0x11CF, { 0xA4, 0x42, 0x00, 0xA0, 0xC9, 0x0A, 0x8F, 0x39 } };
 static const GUID kIidShellWindows = { 0x85CB6900, 0x4D95, 0x11CF, { 0x96, 0x0C, 0x00, 0x80, 0xC7, 0xF4, 0xEE, 0x85 } };
-static const GUID kIidServiceProvider = { 0x6D5140C1, 0x7436, 0x11CE, { 0x80, 0x34, 0x00, 0xAA, 0x00, 0x60, 0x09, 0xFA } };
-static const GUID kSidTopLevelBrowser = { 0x4C96BE40, 0x915C, 0x11CF, { 0x99, 0xD3, 0x00, 0xAA, 0x00, 0x4A, 0xE8, 0x37 } };
+static const GUID kIidServiceProvider =
+    { 0x6D5140C1, 0x7436, 0x11CE, { 0x80, 0x34, 0x00, 0xAA, 0x00, 0x60, 0x09, 0xFA } };
+static const GUID kSidTopLevelBrowser =
+    { 0x4C96BE40, 0x915C, 0x11CF, { 0x99, 0xD3, 0x00, 0xAA, 0x00, 0x4A, 0xE8, 0x37 } };
 static const GUID kIidShellBrowser = { 0x000214E2, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
 static const GUID kIidDispatch = { 0x00020400, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
-static const GUID kIidShellFolderViewDual = { 0xE7A1AF80, 0x4D96, 0x11CF, { 0x96, 0x0C, 0x00, 0x80, 0xC7, 0xF4, 0xEE, 0x85 } };
-static const GUID kIidShellDispatch2 = { 0xA4C6892C, 0x3BA9, 0x11D2, { 0x9D, 0xEA, 0x00, 0xC0, 0x4F, 0xB1, 0x61, 0x62 } };
+static const GUID kIidShellFolderViewDual =
+    { 0xE7A1AF80, 0x4D96, 0x11CF, { 0x96, 0x0C, 0x00, 0x80, 0xC7, 0xF4, 0xEE, 0x85 } };
+static const GUID kIidShellDispatch2 =
+    { 0xA4C6892C, 0x3BA9, 0x11D2, { 0x9D, 0xEA, 0x00, 0xC0, 0x4F, 0xB1, 0x61, 0x62 } };
 
 // S-1-5-18
 static const SID kLocalSystem = { SID_REVISION, 1, SECURITY_NT_AUTHORITY, { SECURITY_LOCAL_SYSTEM_RID } };
@@ -43,7 +48,7 @@ static int InUserSession()
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
         return 0;
     DWORD user[TOKEN_USER_SIZE / 4];
-    DWORD session = 0;
+    DWORD session;
     DWORD n;
     int ok = GetTokenInformation(token, TokenUser, user, sizeof user, &n) &&
              GetTokenInformation(token, TokenSessionId, &session, sizeof session, &n) && session != 0 &&
@@ -52,32 +57,27 @@ static int InUserSession()
     return ok;
 }
 
-static HRESULT ShellExecuteAgent(IShellDispatch2* shell, const char* agent, const char* folder, SysAllocStringFn sysAlloc,
+static HRESULT ShellExecuteAgent(IShellDispatch2* shell, const char* agent, SysAllocStringFn sysAlloc,
                                  SysFreeStringFn sysFree)
 {
     WCHAR wide[PATH_SIZE];
     MultiByteToWideChar(CP_ACP, 0, agent, -1, wide, PATH_SIZE);
     BSTR file = sysAlloc(wide);
-    MultiByteToWideChar(CP_ACP, 0, folder, -1, wide, PATH_SIZE);
-    BSTR dir = sysAlloc(wide);
-    // No arguments, the Windows folder to run in, the default verb (which
-    // opens a program), a normal window.
-    VARIANT v[4];
+    // No arguments, the shell's folder, the default verb (which opens a
+    // program), a normal window.
+    VARIANT v[2];
     ZeroMemory(v, sizeof v);
-    v[1].vt = VT_BSTR;
-    v[1].bstrVal = dir;
-    v[3].vt = VT_I4;
-    v[3].lVal = SW_SHOWNORMAL;
-    HRESULT hr = file && dir ? shell->ShellExecute(file, v[0], v[1], v[2], v[3]) : E_OUTOFMEMORY;
+    v[1].vt = VT_I4;
+    v[1].lVal = SW_SHOWNORMAL;
+    HRESULT hr = file ? shell->ShellExecute(file, v[0], v[0], v[0], v[1]) : E_OUTOFMEMORY;
     sysFree(file);
-    sysFree(dir);
     return hr;
 }
 
 // The desktop shell's own dispatch object, reached from the desktop's
 // window in the shell's list, starts the agent in the shell's process. Each
-// step answers S_OK with its object, or the way ends there.
-static int StartThroughShell(const char* agent, const char* folder)
+// step gives its object, or none (COM's rule on failure) and the way ends.
+static int StartThroughShell(const char* agent)
 {
     HMODULE ole = LoadSystemLibrary("ole32.dll");
     HMODULE oleaut = LoadSystemLibrary("oleaut32.dll");
@@ -98,34 +98,35 @@ static int StartThroughShell(const char* agent, const char* folder)
     IShellFolderViewDual* folderView = NULL;
     IDispatch* application = NULL;
     IShellDispatch2* shell = NULL;
-    VARIANT location, root;
-    ZeroMemory(&location, sizeof location);
-    ZeroMemory(&root, sizeof root);
-    location.vt = VT_I4;
-    location.lVal = CSIDL_DESKTOP;
+    // The desktop as the location, no root.
+    VARIANT where[2];
+    ZeroMemory(where, sizeof where);
+    where[0].vt = VT_I4;
+    where[0].lVal = CSIDL_DESKTOP;
     LONG window;
-    HRESULT hr = coInitialize ? coCreateInstance(kClsidShellWindows, NULL, CLSCTX_ALL, kIidShellWindows, (void**)&windows)
-                              : E_NOINTERFACE;
+    HRESULT hr = coInitialize
+                     ? coCreateInstance(kClsidShellWindows, NULL, CLSCTX_ALL, kIidShellWindows, (void**)&windows)
+                     : E_NOINTERFACE;
     // No desktop shell in this session: S_FALSE and no object.
-    if (hr == S_OK && windows)
-        hr = windows->FindWindowSW(&location, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, &desktop);
-    if (hr == S_OK && desktop)
+    if (windows)
+        hr = windows->FindWindowSW(&where[0], &where[1], SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, &desktop);
+    if (desktop)
         hr = desktop->QueryInterface(kIidServiceProvider, (void**)&provider);
-    if (hr == S_OK && provider)
+    if (provider)
         hr = provider->QueryService(kSidTopLevelBrowser, kIidShellBrowser, (void**)&browser);
-    if (hr == S_OK && browser)
+    if (browser)
         hr = browser->QueryActiveShellView(&view);
-    if (hr == S_OK && view)
+    if (view)
         hr = view->GetItemObject(SVGIO_BACKGROUND, kIidDispatch, (void**)&background);
-    if (hr == S_OK && background)
+    if (background)
         hr = background->QueryInterface(kIidShellFolderViewDual, (void**)&folderView);
-    if (hr == S_OK && folderView)
+    if (folderView)
         hr = folderView->get_Application(&application);
-    if (hr == S_OK && application)
+    if (application)
         hr = application->QueryInterface(kIidShellDispatch2, (void**)&shell);
     int started = 0;
-    if (hr == S_OK && shell) {
-        hr = ShellExecuteAgent(shell, agent, folder, sysAlloc, sysFree);
+    if (shell) {
+        hr = ShellExecuteAgent(shell, agent, sysAlloc, sysFree);
         started = SUCCEEDED(hr);
     }
     IUnknown* held[] = { shell, application, folderView, background, view, browser, provider, desktop, windows };
@@ -134,7 +135,8 @@ static int StartThroughShell(const char* agent, const char* folder)
             p->Release();
     if (SUCCEEDED(com))
         coUninitialize();
-    SetLastError(started || FAILED(hr) ? hr : E_NOINTERFACE);
+    // S_FALSE: no desktop shell.
+    SetLastError(hr == S_FALSE ? E_NOINTERFACE : hr);
     return LogStep(started, "IShellDispatch2::ShellExecute", agent, NULL);
 }
 
@@ -147,15 +149,13 @@ void StartAgent()
     char windows[PATH_SIZE];
     if (FolderWithSuffix(GetWindowsDirectoryA, windows, sizeof windows, ""))
         SetCurrentDirectoryA(windows);
-    else
-        windows[0] = 0;
     char agent[PATH_SIZE];
     if (!TextJoin(agent, sizeof agent, g_destDir, SZ_AGENT_EXE))
         return;
     OSVERSIONINFOA v;
     ReadVersion(&v);
     if (v.dwPlatformId == VER_PLATFORM_WIN32_NT && v.dwMajorVersion >= 6) {
-        if (StartThroughShell(agent, windows))
+        if (StartThroughShell(agent))
             return;
         // No user here to start it for: the Run value starts it at the next logon.
         if (!InUserSession()) {

@@ -229,7 +229,7 @@ TEST(AgentStart, OnVersion10TheDesktopShellStartsItWithTheUsersTokenAndWinExecIs
     std::vector<std::string> expected = {
         "CoCreateInstance(ShellWindows, context=0x17)",
         "IShellWindows::FindWindowSW(location=3/0, root=0, class=8, options=1)",   // SWC_DESKTOP, SWFO_NEEDDISPATCH
-        "IShellDispatch2::ShellExecute(" + p.dest + "vorel12a.exe, empty, " + WindowsDir() + ", empty, 1)",
+        "IShellDispatch2::ShellExecute(" + p.dest + "vorel12a.exe, empty, empty, empty, 1)",
     };
     std::vector<std::string> shell = CallsTo("CoCreateInstance(ShellWindows");
     for (const char* step : { "IShellWindows", "IShellDispatch2" })
