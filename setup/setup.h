@@ -128,7 +128,8 @@ void StartAgent();
 
 // servicesecurity.cpp
 // Whether sid is the well-known SID well, which has one sub-authority: 12
-// bytes, compared as three DWORDs (a SID is DWORD-aligned).
+// bytes, compared as three DWORDs (a SID is DWORD-aligned). The first holds
+// the count, so a shorter SID is not read past it.
 inline bool IsSidOf(const void* sid, const SID* well)
 {
     const DWORD* a = (const DWORD*)sid;
