@@ -10,20 +10,24 @@
 
 HANDLE g_installLock;
 
-int TakeInstallLock()
+DWORD TakeInstallLock()
 {
     if (g_installLock)
-        return 1;
-    char path[MAX_PATH];
-    if (!FolderWithSuffix(GetSystemDirectoryA, path, sizeof path, SZ_INSTALL_LOCK))
         return 0;
+    char path[MAX_PATH];
+    if (!FolderWithSuffix(GetSystemDirectoryA, path, sizeof path, SZ_INSTALL_LOCK)) {
+        LogFailure("does not fit:", SZ_INSTALL_LOCK);
+        return ERROR_ACCESS_DENIED;
+    }
     // The NT family deletes the file when the handle closes. The 9x family
     // documents no such flag: there the empty file stays, and the next run
     // opens it again.
     DWORD flags = FILE_ATTRIBUTE_NORMAL | (IsNtPlatform() ? FILE_FLAG_DELETE_ON_CLOSE : 0);
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, OPEN_ALWAYS, flags, NULL);
     if (!LogStep(file != INVALID_HANDLE_VALUE, "lock", path, NULL))
-        return 0;
+        // Only another run holds it open; anything else (a limited user
+        // above all) is no reason to wait and try again.
+        return GetLastError() == ERROR_SHARING_VIOLATION ? ERROR_INSTALL_ALREADY_RUNNING : ERROR_ACCESS_DENIED;
     g_installLock = file;
-    return 1;
+    return 0;
 }

@@ -7,8 +7,9 @@
 // taken. Tests close it to start again.
 extern HANDLE g_installLock;
 
-// 1 when this process holds the lock (again), 0 when another one does or the
-// system folder cannot be written.
-int TakeInstallLock();
+// 0 when this process holds the lock (again); ERROR_INSTALL_ALREADY_RUNNING
+// when another run does; ERROR_ACCESS_DENIED when it cannot be taken for
+// any other reason, such as a user who may not write the system folder.
+DWORD TakeInstallLock();
 
 #endif

@@ -7,8 +7,11 @@
 #define ERROR_TEXT_SIZE 300
 
 HANDLE g_log;
+// Lines that could not be written, told in the exit line.
+static DWORD g_lostLines;
 
-int LogStep(int ok, const char* what, const char* a, const char* b)
+// LogStep's line, with after at its end.
+static int Line(int ok, const char* what, const char* a, const char* b, const char* after)
 {
     DWORD error = GetLastError();
     if (g_log) {
@@ -26,19 +29,32 @@ int LogStep(int ok, const char* what, const char* a, const char* b)
             while (line[n - 1] == '\n' || line[n - 1] == '\r')
                 n--;
         }
+        n += wsprintfA(line + n, "%s", after);
         line[n++] = '\r';
         line[n++] = '\n';
         DWORD written;
-        WriteFile(g_log, line, n, &written, NULL);
+        if (!WriteFile(g_log, line, n, &written, NULL) || written != (DWORD)n)
+            g_lostLines++;
     }
     SetLastError(error);
     return ok;
+}
+
+int LogStep(int ok, const char* what, const char* a, const char* b)
+{
+    return Line(ok, what, a, b, "");
 }
 
 int LogResult(LONG error, const char* what, const char* a, const char* b)
 {
     SetLastError(error);
     return LogStep(error == ERROR_SUCCESS, what, a, b);
+}
+
+int LogFailure(const char* what, const char* a)
+{
+    LogStep(1, what, a, NULL);
+    return 0;
 }
 
 void LogNumber(const char* what, DWORD n)
@@ -87,6 +103,17 @@ int LogExit(int code)
 {
     // In the system's own words.
     SetLastError(code);
-    LogStep(2, "exit code", "", NULL);
+    char lost[48];
+    lost[0] = 0;
+    if (g_lostLines)
+        wsprintfA(lost, " (%lu lines not written)", g_lostLines);
+    Line(2, "exit code", "", NULL, lost);
     return code;
+}
+
+void EndLog()
+{
+    if (g_log)
+        CloseHandle(g_log);
+    g_log = NULL;
 }

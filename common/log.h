@@ -20,6 +20,9 @@ int LogStep(int ok, const char* what, const char* a, const char* b);
 // LogStep for a call that returns its error (the registry's): 1 when it is
 // ERROR_SUCCESS. The error becomes the last error.
 int LogResult(LONG error, const char* what, const char* a, const char* b);
+// A line for a failure without a Windows call behind it (a path that does
+// not fit, a full record): what and a, no error number. Returns 0.
+int LogFailure(const char* what, const char* a);
 // A line of what and a number.
 void LogNumber(const char* what, DWORD n);
 // Without -l (path empty, fits 1) nothing. Otherwise opens the log and
@@ -27,7 +30,10 @@ void LogNumber(const char* what, DWORD n);
 // (tail). 0 when the path did not fit or cannot be written; then, unless
 // quiet, a box shows the path under the caption refusal.
 int StartLog(const char* path, int fits, const char* program, const char* tail, const char* refusal, int quiet);
-// The last line: the exit code and the system's text for it.
+// The last line: the exit code, how many lines before could not be
+// written, and the system's text for the code.
 int LogExit(int code);
+// No more lines from this run.
+void EndLog();
 
 #endif

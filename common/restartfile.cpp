@@ -22,6 +22,14 @@ static int SameName(const char* a, const char* b)
     return n == TextLength(b) && TextSameStart(a, b, n);
 }
 
+// A line for what did not fit; the failed step's own line then tells the
+// buffer, not an earlier call's error.
+static int Unfit(const char* what, const char* a)
+{
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return LogFailure(what, a);
+}
+
 // The section is read and written whole: WritePrivateProfileStringA would
 // keep only one of several "NUL=" lines. Every line whose source is drop
 // goes: its file is gone, and a later file can take its short name. Then
@@ -31,11 +39,11 @@ static int RewriteRenameSection(const char* drop, const char* target, const char
 {
     char path[MAX_PATH];
     if (!FolderWithSuffix(GetWindowsDirectoryA, path, sizeof path, SZ_WININIT))
-        return 0;
+        return Unfit("does not fit:", SZ_WININIT);
     DWORD n = GetPrivateProfileSectionA(SZ_RENAME, g_wininit, WININIT_SIZE, path);
     // A section that filled the buffer may hold more than was read: it is left alone.
     if (n >= WININIT_SIZE - 2)
-        return 0;
+        return Unfit("does not fit: [rename] of", path);
     g_wininit[n] = 0;
     unsigned kept = 0;
     int dropped = 0;
@@ -58,7 +66,7 @@ static int RewriteRenameSection(const char* drop, const char* target, const char
     line[0] = 0;
     if (target && (!TextCopy(line, room, target) || !TextAppendChar(line, room, '=') ||
                    !TextAppend(line, room, source) || TextLength(line) + 2 > room))
-        return 0;
+        return Unfit("does not fit: [rename] of", path);
     if (!target && !dropped)
         return 1;
     if (target)
@@ -74,6 +82,8 @@ static int RewriteRenameSection(const char* drop, const char* target, const char
 static int ShortName(const char* path, char* out)
 {
     DWORD n = GetShortPathNameA(path, out, SHORT_PATH_SIZE);
+    if (n >= SHORT_PATH_SIZE)
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
     return n > 0 && n < SHORT_PATH_SIZE && CharToOemA(out, out);
 }
 
@@ -104,7 +114,7 @@ int ScheduleDelete(const char* path)
     // after a folder that ends in one goes.
     char plain[MAX_PATH];
     if (TextLength(path) >= sizeof plain)
-        return 0;
+        return LogFailure("does not fit:", path);
     unsigned n = 0;
     int after = 0;
     for (unsigned i = 0, next; path[i]; i = next) {

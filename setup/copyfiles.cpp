@@ -164,8 +164,11 @@ static void CopyOneFile(const char* name, void* context)
         return;
     char from[WALK_PATH_SIZE];
     char to[WALK_PATH_SIZE];
-    if (!TextJoin(from, sizeof from, walk->source, name) || !TextJoin(to, sizeof to, walk->dest, name))
+    // A file that cannot be named is not installed, and the install is not whole.
+    if (!TextJoin(from, sizeof from, walk->source, name) || !TextJoin(to, sizeof to, walk->dest, name)) {
+        walk->whole = LogFailure("does not fit:", name);
         return;
+    }
     ShowCopyStatus(from, to);
     // A subfolder is not installed.
     DWORD attributes = GetFileAttributesA(from);
@@ -203,6 +206,6 @@ int CopySourceFiles()
     char source[COPY_ARG_SIZE];
     char dest[COPY_ARG_SIZE];
     if (!TextJoin(source, sizeof source, g_sourceDir, SZ_SRC_FILES) || !TextCopy(dest, sizeof dest, g_destDir))
-        return 0;
+        return LogFailure("does not fit:", g_destDir);
     return CopyTree(source, dest);
 }

@@ -5,6 +5,7 @@
 #include "installpaths.h"
 #include "record.h"
 #include "registry.h"
+#include "log.h"
 #include "text.h"
 
 #define GROUP_FOLDER_SIZE 256
@@ -21,11 +22,19 @@ int RecordInstalled(const char* value, const char* name)
     // One that cannot be read starts anew: removal deletes fewer names, never more.
     if (!ReadRegValue(key, value, record, sizeof record))
         record[0] = 0;
-    int ok = RecordHolds(record, name) ||
-             ((!record[0] || TextAppendChar(record, sizeof record, '*')) && TextAppend(record, sizeof record, name) &&
-              SetString(key, value, record));
+    int ok = RecordHolds(record, name);
+    if (!ok && ((record[0] && !TextAppendChar(record, sizeof record, '*')) || !TextAppend(record, sizeof record, name)))
+        LogFailure("install record full:", name);
+    else
+        ok = ok || SetString(key, value, record);
     RegCloseKey(key);
     return ok;
+}
+
+// The failure of a record that cannot hold a group.
+static int Full(const char* folder)
+{
+    return LogFailure("install record full:", folder);
 }
 
 // Makes folder the record's last group. Names that an older install wrote
@@ -50,14 +59,14 @@ static int StartGroup(HKEY key, const char* value, const char* older, const char
     if (!last[0] && record[0] && older[0]) {
         TextCopy(last, sizeof last, older);
         if (!TextCopy(grown, sizeof grown, older) || !TextAppendChar(grown, sizeof grown, '*'))
-            return 0;
+            return Full(folder);
     }
     if ((last[0] || !record[0]) && !TextAppend(grown, sizeof grown, record))
-        return 0;
+        return Full(folder);
     unsigned n = TextLength(folder);
     if (!(TextLength(last) == n && TextSameStart(last, folder, n)) &&
         ((grown[0] && !TextAppendChar(grown, sizeof grown, '*')) || !TextAppend(grown, sizeof grown, folder)))
-        return 0;
+        return Full(folder);
     // A group that is not written would credit this folder's names to the one before.
     return SetString(key, value, grown);
 }

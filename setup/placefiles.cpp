@@ -62,10 +62,15 @@ static int FreshCopy(const char* from, const char* to)
 // commits them together.
 static int Flush(const char* path)
 {
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
-    int flushed = file != INVALID_HANDLE_VALUE && FlushFileBuffers(file);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
+    DWORD start = GetTickCount();
+    int flushed;
+    // A virus scanner or an indexer may have the new file open for a moment.
+    do {
+        HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+        flushed = file != INVALID_HANDLE_VALUE && FlushFileBuffers(file);
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+    } while (!flushed && HeldBriefly(start));
     return flushed || LogStep(0, "FlushFileBuffers", path, NULL);
 }
 
@@ -129,9 +134,11 @@ int StageFile(const char* from, const char* target, const char* recordName)
 {
     char pending[MAX_PATH];
     char backup[MAX_PATH];
-    if (g_placeCount == PLACE_MAX || !TextCopy(g_targets[g_placeCount], MAX_PATH, target) ||
-        !Beside(pending, target, SZ_PENDING_SUFFIX) || !Beside(backup, target, SZ_BACKUP_SUFFIX))
-        return 0;
+    if (g_placeCount == PLACE_MAX)
+        return LogFailure("too many files:", target);
+    if (!TextCopy(g_targets[g_placeCount], MAX_PATH, target) || !Beside(pending, target, SZ_PENDING_SUFFIX) ||
+        !Beside(backup, target, SZ_BACKUP_SUFFIX))
+        return LogFailure("does not fit:", target);
     // A folder in the target's place fails its copy below.
     DWORD attributes = GetFileAttributesA(target);
     // Each name is in the record before the file exists, so that a run cut

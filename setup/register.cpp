@@ -16,8 +16,9 @@
 
 static int UninstallerPaths(char* from, char* to)
 {
-    return TextJoin(from, PATH_SIZE, g_sourceDir, SZ_SRC_UNINSTALLER) &&
-           FolderWithSuffix(GetSystemDirectoryA, to, PATH_SIZE, "") && TextJoin(to, PATH_SIZE, to, SZ_UNINSTALLER_EXE);
+    return (TextJoin(from, PATH_SIZE, g_sourceDir, SZ_SRC_UNINSTALLER) &&
+            FolderWithSuffix(GetSystemDirectoryA, to, PATH_SIZE, "") && TextJoin(to, PATH_SIZE, to, SZ_UNINSTALLER_EXE)) ||
+           LogFailure("does not fit:", SZ_UNINSTALLER_EXE);
 }
 
 int CopyUninstaller()
@@ -61,8 +62,9 @@ int CopyDriverFile()
         return 1;
     char from[PATH_SIZE];
     char to[PATH_SIZE];
-    return TextJoin(from, sizeof from, g_sourceDir, SZ_SRC_DRIVER) && DriverFilePath(to, sizeof to) &&
-           StageFile(from, to, NULL);
+    if (!TextJoin(from, sizeof from, g_sourceDir, SZ_SRC_DRIVER) || !DriverFilePath(to, sizeof to))
+        return LogFailure("does not fit:", SZ_SRC_DRIVER);
+    return StageFile(from, to, NULL);
 }
 
 // A value written, logged with its text (a number without).

@@ -30,5 +30,6 @@
 #define IDS_SETUP_INCOMPLETE    11
 #define IDS_RESTART_FIRST       12
 #define IDS_NETWORK_DESTINATION 13
+#define IDS_NEEDS_ADMIN         14
 
 #endif

@@ -1,5 +1,6 @@
 // Restart after an installation on version 5 of the NT family.
 #include "setup.h"
+#include "log.h"
 #include "platform.h"
 #include "privilege.h"
 
@@ -8,10 +9,19 @@ int RestartWindows()
 {
     OSVERSIONINFOA v;
     ReadVersion(&v);
-    if (v.dwPlatformId != VER_PLATFORM_WIN32_NT)
-        return ExitWindowsEx(EWX_REBOOT, 0) != 0;
-    int restarting = SwitchPrivilege(SZ_SHUTDOWN_PRIVILEGE, 1) && ExitWindowsEx(EWX_REBOOT, 0);
-    SwitchPrivilege(SZ_SHUTDOWN_PRIVILEGE, 0);
+    int nt = v.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    // Without the privilege ExitWindowsEx fails, and says why.
+    if (nt)
+        SwitchPrivilege(SZ_SHUTDOWN_PRIVILEGE, 1);
+    // The restart can end this process at any moment once it has begun.
+    LogExit(ERROR_SUCCESS_REBOOT_INITIATED);
+    int restarting = ExitWindowsEx(EWX_REBOOT, 0) != 0;
+    if (restarting)
+        EndLog();
+    else
+        LogStep(0, "ExitWindowsEx", "", NULL);
+    if (nt)
+        SwitchPrivilege(SZ_SHUTDOWN_PRIVILEGE, 0);
     return restarting;
 }
 

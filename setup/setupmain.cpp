@@ -16,6 +16,8 @@
 #include "platform.h"
 #include "resource.h"
 #include "sizetext.h"
+#include "stringbox.h"
+#include "cmdtail.h"
 #include "text.h"
 
 HINSTANCE g_instance;
@@ -131,11 +133,17 @@ int RunSilentSetup(const char* folder, int folderFits)
 {
     // Nothing is installed, and nothing is shown, from a folder that is not
     // setup's own or into one that would leave half an installation behind.
-    if (!ModuleFolder(g_instance, g_sourceDir, sizeof g_sourceDir) || !g_sourceDir[0] || !folderFits)
+    if (!ModuleFolder(g_instance, g_sourceDir, sizeof g_sourceDir) || !g_sourceDir[0] || !folderFits) {
+        LogFailure("does not fit:", folderFits ? g_sourceDir : "-d");
         return ERROR_INVALID_COMMAND_LINE;
+    }
     TextCopy(g_sourceText, sizeof g_sourceText, g_sourceDir);
     if (!TextCopy(g_destDir, sizeof g_destDir, folder[0] ? folder : SZ_DEFAULT_DEST) ||
-        !TextEnsureBackslash(g_destDir, sizeof g_destDir) || RefusedDestination(g_destDir))
+        !TextEnsureBackslash(g_destDir, sizeof g_destDir)) {
+        LogFailure("does not fit:", folder);
+        return ERROR_INVALID_COMMAND_LINE;
+    }
+    if (RefusedDestination(g_destDir))
         return ERROR_INVALID_COMMAND_LINE;
     TextCopy(g_destText, sizeof g_destText, g_destDir);
     unsigned long free = FreeKBOfDestination();
@@ -156,54 +164,59 @@ int RunSilentSetup(const char* folder, int folderFits)
 
 // The lock is held until setup ends: a second setup, or one beside a
 // removal, brings the first one's dialog to the front and changes nothing.
-static int TakeSetupLock(HWND self)
+static DWORD TakeSetupLock(HWND self)
 {
-    if (TakeInstallLock())
-        return 1;
-    for (HWND first = NULL; (first = FindWindowExA(NULL, first, SZ_SETUP_CLASS, NULL)) != NULL;) {
+    DWORD refused = TakeInstallLock();
+    for (HWND first = NULL; refused == ERROR_INSTALL_ALREADY_RUNNING &&
+                            (first = FindWindowExA(NULL, first, SZ_SETUP_CLASS, NULL)) != NULL;) {
         HWND dialog = GetLastActivePopup(first);
         if (first != self && dialog != first && IsWindowVisible(dialog))
             SetForegroundWindow(dialog);
     }
-    return 0;
+    return refused;
+}
+
+// Help mode installs nothing.
+static void OpenHelpPage()
+{
+    char page[SOURCE_DIR_SIZE];
+    // Only the page beside setup itself, never one found elsewhere: no
+    // folder at all is no folder of setup's own either.
+    int found = ModuleFolder(g_instance, page, sizeof page) && page[0] && TextAppend(page, sizeof page, SZ_SRC_HELP);
+    LogStep(1, "help mode:", found ? page : "", NULL);
+    if (found)
+        ShellExecuteA(NULL, "open", page, NULL, NULL, SW_SHOWNORMAL);
 }
 
 static LRESULT SelectMode(HWND hwnd, const char* cmdline)
 {
-    if (HasHelpSwitch(cmdline)) {
-        g_exitCode = 0;
-        char page[SOURCE_DIR_SIZE];
-        // Only the page beside setup itself, never one found elsewhere: no
-        // folder at all is no folder of setup's own either.
-        if (ModuleFolder(g_instance, page, sizeof page) && page[0] && TextAppend(page, sizeof page, SZ_SRC_HELP))
-            ShellExecuteA(NULL, "open", page, NULL, NULL, SW_SHOWNORMAL);
-        DestroyWindow(hwnd);
-        return 1;
-    }
     char folder[FOLDER_ARG_SIZE];
     char log[LOG_ARG_SIZE];
     int folderFits, logFits;
-    int silent = ParseCommandLine(cmdline, folder, sizeof folder, &folderFits, log, &logFits);
+    int options = ReadOptions(cmdline, OPTIONS_SETUP, folder, sizeof folder, &folderFits, log, sizeof log, &logFits,
+                              NULL, 0);
+    int silent = options & OPTION_SILENT;
+    int help = HasHelpSwitch(cmdline);
     // A log that was asked for and cannot be written: nothing is done.
-    if (!StartLog(log, logFits, "setup", cmdline, "Setup cannot write this log file", silent)) {
-        g_exitCode = ERROR_INSTALL_LOG_FAILURE;
-        DestroyWindow(hwnd);
-        return 1;
-    }
-    if (!TakeSetupLock(hwnd)) {
-        g_exitCode = ERROR_INSTALL_ALREADY_RUNNING;
-        DestroyWindow(hwnd);
-        return 1;
-    }
-    if (silent) {
+    // Help mode shows nothing of its own.
+    if (!StartLog(log, logFits, "setup", cmdline, "Setup cannot write this log file", silent || help))
+        g_exitCode = help ? HelpModeExit(options) : ERROR_INSTALL_LOG_FAILURE;
+    else if (help)
+        g_exitCode = HelpModeExit(options);
+    else if ((g_exitCode = TakeSetupLock(hwnd)) == ERROR_ACCESS_DENIED && !silent)
+        StringBox(g_instance, IDS_NEEDS_ADMIN, STRING_BOX_SIZE, hwnd, SZ_SETUP_CAPTION, MB_ICONEXCLAMATION);
+    else if (!g_exitCode && silent) {
         g_exitCode = RunSilentSetup(folder, folderFits);
         if (g_exitCode == ERROR_DISK_FULL)
             MessageBoxA(hwnd, SZ_NO_SPACE, SZ_SETUP_CAPTION, MB_ICONEXCLAMATION);
-        DestroyWindow(hwnd);
-        return 1;
+    } else if (!g_exitCode) {
+        SetTimer(hwnd, IDT_START_SETUP, 500, NULL);
+        return 0;
     }
-    SetTimer(hwnd, IDT_START_SETUP, 500, NULL);
-    return 0;
+    if (help)
+        OpenHelpPage();
+    DestroyWindow(hwnd);
+    return 1;
 }
 
 LRESULT CALLBACK SetupWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)

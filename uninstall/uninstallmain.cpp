@@ -10,6 +10,7 @@
 #include "platform.h"
 #include "resource.h"
 #include "stringbox.h"
+#include "text.h"
 
 HINSTANCE g_instance;
 // -s: no question and no final message, the removal otherwise the same.
@@ -19,6 +20,8 @@ int g_silent;
 int g_exitCode;
 
 #define CONFIRM_SIZE 80
+// The unknown option as a box names it.
+#define OPTION_TEXT_SIZE 64
 
 static const char SZ_CAPTION[] = "Tandrel";
 
@@ -44,12 +47,14 @@ static LRESULT RemovalSequence(HWND hwnd)
 {
     OSVERSIONINFOA v;
     ReadVersion(&v);
-    // Setup or another removal is at work: this one changes nothing.
-    if (!TakeInstallLock()) {
-        g_exitCode = ERROR_INSTALL_ALREADY_RUNNING;
+    // Setup or another removal is at work, or this user may not remove the
+    // package: this run changes nothing.
+    DWORD refused = TakeInstallLock();
+    if (refused) {
+        g_exitCode = refused;
         if (!g_silent)
-            StringBox(g_instance, IDS_ALREADY_RUNNING, TEXT_PATH_SIZE, NULL, SZ_CAPTION,
-                      MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND | MB_TOPMOST);
+            StringBox(g_instance, refused == ERROR_ACCESS_DENIED ? IDS_NEEDS_ADMIN : IDS_ALREADY_RUNNING,
+                      TEXT_PATH_SIZE, NULL, SZ_CAPTION, MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND | MB_TOPMOST);
         DestroyWindow(hwnd);
         return 1;
     }
@@ -120,14 +125,39 @@ HWND CreateUninstallWindow(HINSTANCE instance)
                            CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, NULL, NULL, instance, NULL);
 }
 
+// An option this program does not know: it changes nothing, and a person
+// at the screen learns which one.
+static int RefuseOption(const char* option)
+{
+    LogStep(1, "unknown option, nothing removed:", option, NULL);
+    if (!g_silent) {
+        char format[TEXT_PATH_SIZE];
+        char text[TEXT_PATH_SIZE + OPTION_TEXT_SIZE];
+        TextZero(format, sizeof format);
+        LoadStringA(g_instance, IDS_UNKNOWN_OPTION, format, sizeof format);
+        wsprintfA(text, format, option);
+        MessageBoxA(NULL, text, SZ_CAPTION, MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND | MB_TOPMOST);
+    }
+    return ERROR_INVALID_COMMAND_LINE;
+}
+
 static int RunRemoval(HINSTANCE instance, LPSTR cmdline)
 {
     char log[LOG_PATH_SIZE];
-    int logFits;
-    g_silent = ParseRemovalTail(cmdline, log, sizeof log, &logFits);
+    char option[OPTION_TEXT_SIZE];
+    int logFits, unused;
+    g_instance = instance;
+    int options = ReadOptions(cmdline, OPTIONS_REMOVAL, NULL, 0, &unused, log, sizeof log, &logFits, option,
+                              sizeof option);
+    g_silent = options & OPTION_SILENT;
+    int unknown = options & OPTION_UNKNOWN;
     // A log that was asked for and cannot be written: nothing is removed.
-    if (!StartLog(log, logFits, "vorel12u", cmdline, "The uninstaller cannot write this log file", g_silent))
+    // A line that also holds an unknown option shows only that one box.
+    if (!StartLog(log, logFits, "vorel12u", cmdline, "The uninstaller cannot write this log file", g_silent || unknown) &&
+        !unknown)
         return ERROR_INSTALL_LOG_FAILURE;
+    if (unknown)
+        return RefuseOption(option);
     // The removal sets its own code; a window that cannot be made has removed nothing.
     g_exitCode = ERROR_INSTALL_FAILURE;
     if (!RegisterUninstallClass(instance))

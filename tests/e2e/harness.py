@@ -318,7 +318,7 @@ def driver_log(prefix):
 
 # Setup's and the uninstaller's exit codes.
 INSTALLED, RESTART_NEEDED, CANCELLED, STEP_FAILED, REFUSED = 0, 3010, 1602, 1603, 1639
-RESTART_FIRST, ALREADY_RUNNING, LOG_REFUSED = 350, 1618, 1622
+RESTART_FIRST, ALREADY_RUNNING, LOG_REFUSED, ACCESS_DENIED = 350, 1618, 1622, 5
 PENDING_KEY = "HKLM\\System\\CurrentControlSet\\Control\\Session Manager"
 
 
@@ -372,9 +372,9 @@ def uninstall(prefix, final):
     return took
 
 
-def silent_uninstall(prefix, nt, expect=None, log=""):
-    """vorel12u -s (and -l log): no window at any time, and the family's exit code."""
-    un = launch(prefix, '"%s" -s%s' % (UNINSTALLER, log and " -l" + log), wait=False)
+def silent_uninstall(prefix, nt, expect=None, log="", switches="-s"):
+    """vorel12u -s (or other switches; and -l log): no window at any time, and the family's exit code."""
+    un = launch(prefix, '"%s" %s%s' % (UNINSTALLER, switches, log and " -l" + log), wait=False)
     windows = set()
     while un.popen.poll() is None:
         # Any box at all is reported (2) and left alone; 3 is none within a second.
@@ -382,10 +382,10 @@ def silent_uninstall(prefix, nt, expect=None, log=""):
         if code != 3:
             windows.add(out)
     code = un.wait(timeout=60)
-    check(not windows, "vorel12u -s showed no window %s" % sorted(windows))
+    check(not windows, "vorel12u %s showed no window %s" % (switches, sorted(windows)))
     if expect is None:
         expect = RESTART_NEEDED if nt else INSTALLED
-    check(code == expect, "vorel12u -s exited %d (%d expected)" % (code, expect))
+    check(code == expect, "vorel12u %s exited %d (%d expected)" % (switches, code, expect))
 
 
 def wine_processes(prefix):

@@ -129,10 +129,18 @@ def silent_install_that_cannot_be_whole_installs_nothing(dist, prefix):
 def silent_install_with_a_quoted_folder(dist, prefix):
     setup = wine_path(os.path.join(test_package(dist), "setup.exe"))
     prefix.set_version("win2k")
-    for args, dest in (('-s -d"C:\\My Tools"', "C:\\My Tools\\"), ('-s "-dC:\\Our Tools"', "C:\\Our Tools\\")):
+    # A quoted token is taken whole, " - " included, as launchers pass it;
+    # a lone -l takes the next token.
+    os.makedirs(prefix.unix("C:\\Logs - Tandrel"))
+    for args, dest in (('-s -d"C:\\My Tools"', "C:\\My Tools\\"), ('-s "-dC:\\Our Tools"', "C:\\Our Tools\\"),
+                       ('-s "-dC:\\Apps - Keyboard\\Tandrel" -l "C:\\Logs - Tandrel\\setup.log"',
+                        "C:\\Apps - Keyboard\\Tandrel\\")):
         code, _ = launch(prefix, '"%s" %s' % (setup, args))
         check(code == RESTART_NEEDED, "setup %s exited %d" % (args, code))
         check_footprint(prefix, dest, nt=True)
+    check(not os.path.exists(prefix.unix("C:\\Apps")), "nothing is made in the folder cut at ' -'")
+    log = log_lines(prefix, "C:\\Logs - Tandrel\\setup.log")
+    check(log[-1].startswith("exit code 3010:"), "the log named after -l is written")
 
 
 @scenario
@@ -164,6 +172,7 @@ def setup_loads_no_dll_planted_beside_it(dist, prefix):
 
 APPS = "C:\\Apps\\Tandrel\\"
 DRIVER = "C:\\windows\\system32\\drivers\\vorel12s.sys"
+NEEDS_ADMIN = "Installing Tandrel needs administrator rights. Log on as an administrator and run setup again."
 
 
 @scenario
@@ -243,6 +252,19 @@ def a_read_only_package_installs_upgrades_and_installs_again(dist, prefix):
     for top, _, names in list(os.walk(v1)) + list(os.walk(v2)):
         for name in names:
             os.chmod(os.path.join(top, name), 0o444)
+    # A limited user, who may not write the system folder, is told so: no
+    # "already running" for a lack of rights.
+    system = prefix.unix("C:\\windows\\system32")
+    mode = os.stat(system).st_mode
+    os.chmod(system, 0o555)
+    setup = wine_path(os.path.join(v1, "setup.exe"))
+    code, _ = launch(prefix, '"%s" -s -d%s' % (setup, APPS))
+    check(code == ACCESS_DENIED and not os.path.exists(prefix.unix(APPS)), "setup -s exits %d and changes nothing" % code)
+    refused = launch(prefix, '"%s"' % setup, wait=False)
+    code, out = ui(prefix, "box", "Tandrel Setup", NEEDS_ADMIN, "IDOK", "20")
+    check(code == 0, "the dialog run says that administrator rights are needed (%s)" % out)
+    check(refused.wait(timeout=30) == ACCESS_DENIED, "and exits %d" % ACCESS_DENIED)
+    os.chmod(system, mode)
     silent_install(v1, prefix, APPS, expect=INSTALLED)
     wait_for(lambda: agent_pid(prefix), 20, "the agent")
     silent_install(v2, prefix, APPS, expect=INSTALLED)

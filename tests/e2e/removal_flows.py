@@ -168,7 +168,8 @@ def nt40_removal_on_a_live_machine(dist, prefix):
     prefix.run(["reg", "add", "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
                 "/v", "Programs", "/d", "C:\\Other\\Programs", "/f"])
     t0 = time.time()
-    silent_uninstall(prefix, nt=True, log="C:\\removal.log")
+    # Written as deployment tools write it: /S, and /l with the path.
+    silent_uninstall(prefix, nt=True, switches="/S /lC:\\removal.log")
     print("removal with a file in use took %.1f s" % (time.time() - t0))
     log = log_lines(prefix, "C:\\removal.log")
     print("\n".join(log))

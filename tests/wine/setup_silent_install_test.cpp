@@ -3,6 +3,8 @@
 #include "setup_harness.h"
 #include <sddl.h>
 #include <fstream>
+#include <iterator>
+#include "log.h"
 
 namespace {
 
@@ -195,12 +197,25 @@ TEST(SilentInstall, TheLongestFolderAndTheQuotedFormsInstallWhole)
 TEST(HelpMode, OpensTheSourcePackagesPageAndInstallsNothing)
 {
     Package p(WIN7);
-    for (const char* line : { "-h", "/x -h", "-s -h", "-s -dC:\\my-home" }) {
-        EXPECT_EQ(0, p.Run(line));
+    // A deployment that asked for an install learns that none was made.
+    struct { const char* line; int code; } rows[] = {
+        { "-h", 0 }, { "/x -h", 0 }, { "-s -h", ERROR_INVALID_COMMAND_LINE }, { "-s -dC:\\my-home", ERROR_INVALID_COMMAND_LINE }
+    };
+    for (auto row : rows) {
+        const char* line = row.line;
+        EXPECT_EQ(row.code, p.Run(line)) << line;
         EXPECT_EQ(std::vector<std::string>{ "ShellExecuteA(owner=NULL, \"open\", " + Quote((p.source + "Files\\vorel12.htm").c_str()) +
                                             ", NULL, NULL, 1)" },
                   CallsTo("ShellExecuteA")) << line;
     }
+    // A log named by a lone -l says so too, and ends with the code.
+    std::string path = p.root.Path() + "help.log";
+    EXPECT_EQ(ERROR_INVALID_COMMAND_LINE, p.Run("-s -l " + path + " -dC:\\my-home"));
+    EndLog();
+    std::ifstream in(path, std::ios::binary);
+    std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(std::string::npos, log.find(" help mode: " + p.source + "Files\\vorel12.htm\r\n")) << log;
+    EXPECT_NE(std::string::npos, log.find(" exit code 1639: ")) << log;
     EXPECT_EQ("", ReadRegString(HKEY_LOCAL_MACHINE, SZ_RUN_KEY, SZ_RUN_VALUE));
     EXPECT_FALSE(FolderExists("C:\\my-home"));
     EXPECT_TRUE(CallsTo("MessageBoxA").empty());
@@ -214,8 +229,10 @@ TEST(HelpMode, OpensTheSourcePackagesPageAndInstallsNothing)
     }
 }
 
+// The log a run wrote, once the run has ended it.
 std::string LogOf(const std::string& path)
 {
+    EndLog();
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

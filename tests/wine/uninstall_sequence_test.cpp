@@ -8,6 +8,7 @@ namespace {
 const char CONFIRM[] = "MessageBoxA(owner=NULL, \"Do you really want to uninstall this program.\", \"Tandrel\", flags=0x50024)";
 const char DONE_NT[] = "MessageBoxA(owner=NULL, \"All the Tandrel files are removed. But the Uninstallation will take effects until you restart the system.\", \"Tandrel\", flags=0x50000)";
 const char BUSY[] = "MessageBoxA(owner=NULL, \"Tandrel setup or removal is already running. Try again when it has finished.\", \"Tandrel\", flags=0x50030)";
+const char NEEDS_ADMIN[] = "MessageBoxA(owner=NULL, \"Removing Tandrel needs administrator rights.\", \"Tandrel\", flags=0x50030)";
 const char DONE_9X[] = "MessageBoxA(owner=NULL, \"This program has been uninstalled successfully.\", \"Tandrel\", flags=0x50000)";
 
 struct UninstallTest : ::testing::Test {
@@ -104,6 +105,44 @@ TEST_F(UninstallTest, ALockHeldElsewhereChangesNothingAndExits1618)
     CloseHandle(other);
     QueueAnswers({ IDNO });
     EXPECT_EQ(ERROR_INSTALL_USEREXIT, RunUninstaller());
+}
+
+// A user who may not write the system folder is no second run: told so,
+// and the removal's question is never asked.
+TEST_F(UninstallTest, ALockThatCannotBeMadeChangesNothingAndExits5)
+{
+    Installed inst;
+    CloseHandle(g_installLock);
+    g_installLock = NULL;
+    HOOK(CreateFileA, [](LPCSTR p, DWORD a, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD d, DWORD f, HANDLE t) -> HANDLE {
+        if (std::string(p).find("vorel12.lck") != std::string::npos)
+            return SetLastError(ERROR_ACCESS_DENIED), INVALID_HANDLE_VALUE;
+        return REAL(CreateFileA)(p, a, s, sa, d, f, t);
+    });
+    QueueAnswers({ IDOK });
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RunUninstaller());
+    EXPECT_EQ(std::vector<std::string>{ NEEDS_ADMIN }, CallsTo("MessageBoxA"));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RunUninstaller("/S"));
+    EXPECT_TRUE(CallsTo("MessageBoxA").empty());
+    const char items[] = "files menu run uninstall service vorel12 driver";
+    EXPECT_EQ(items, FootprintPresent(inst.dest, items));
+    EXPECT_FALSE(FileExists(SystemDir() + "\\vorel12u.pending"));
+}
+
+// An option the uninstaller does not know: nothing removed, the question
+// never asked, and only a run without -s names it.
+TEST_F(UninstallTest, AnUnknownOptionChangesNothingAndExits1639)
+{
+    Installed inst;
+    QueueAnswers({ IDOK });
+    EXPECT_EQ(ERROR_INVALID_COMMAND_LINE, RunUninstaller("-quiet"));
+    std::vector<std::string> boxes = CallsTo("MessageBoxA");
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_NE(std::string::npos, boxes[0].find("Unknown option -quiet. Nothing was removed.")) << boxes[0];
+    EXPECT_EQ(ERROR_INVALID_COMMAND_LINE, RunUninstaller("/S /x"));
+    EXPECT_TRUE(CallsTo("MessageBoxA").empty());
+    const char items[] = "files menu run uninstall service vorel12 driver";
+    EXPECT_EQ(items, FootprintPresent(inst.dest, items));
 }
 
 TEST_F(UninstallTest, NineXLeavesTheDriverFileAndEndsWithString2)
