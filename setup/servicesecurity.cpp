@@ -24,15 +24,15 @@ int GrantInteractiveStart(SC_HANDLE service, const char* name)
     DWORD current[DESCRIPTOR_SIZE / 4];
     DWORD acl[ACL_SIZE / 4];
     DWORD needed;
-    BOOL present, defaulted;
-    PACL dacl = NULL;
-    if (!QueryServiceObjectSecurity(service, DACL_SECURITY_INFORMATION, current, sizeof current, &needed) ||
-        !GetSecurityDescriptorDacl(current, &present, &dacl, &defaulted))
+    if (!QueryServiceObjectSecurity(service, DACL_SECURITY_INFORMATION, current, sizeof current, &needed))
         return LogStep(0, "QueryServiceObjectSecurity", name, NULL);
-    // Without a DACL everyone may do everything already; a DACL of one
-    // entry would take the service from the administrators.
-    if (!present || !dacl)
+    // Self-relative, as the service manager gives it: the DACL lies at its
+    // offset. Without a DACL everyone may do everything already; a DACL of
+    // one entry would take the service from the administrators.
+    SECURITY_DESCRIPTOR_RELATIVE* got = (SECURITY_DESCRIPTOR_RELATIVE*)current;
+    if (!(got->Control & SE_DACL_PRESENT) || !got->Dacl)
         return 1;
+    PACL dacl = (PACL)((BYTE*)current + got->Dacl);
     // Exactly as large as the entries need: the service keeps the size.
     DWORD size = dacl->AclSize + sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + sizeof kInteractive;
     int set = size <= sizeof acl && InitializeAcl((PACL)acl, size, ACL_REVISION);
