@@ -1,5 +1,6 @@
 // Entry of the key agent: one copy per session; a second copy hands over to
-// the first by asking it for its About box.
+// the first by asking it for its About box, or shows the box itself when
+// the first cannot be asked.
 #include "agent.h"
 #include "footprint.h"
 #include "window.h"
@@ -17,7 +18,14 @@ extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         WaitForSingleObject(lock, START_LOCK_MS);
     HWND running = FindWindowA(SZ_AGENT_CLASS, NULL);
     if (running) {
-        PostMessageA(running, WM_COMMAND, CMD_ABOUT, 0);
+        // Windows drops the message when the running copy is elevated and
+        // this one is not: this copy then shows the box itself.
+        if (!PostMessageA(running, WM_COMMAND, CMD_ABOUT, 0)) {
+            if (lock)
+                ReleaseMutex(lock);
+            g_instance = instance;
+            ShowAbout();
+        }
         return 0;
     }
     HWND window = RegisterAgentClass(instance) ? CreateAgentWindow(instance) : NULL;

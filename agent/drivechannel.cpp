@@ -30,17 +30,26 @@ static int ReportOpenFailure(UINT stringId)
     return 0;
 }
 
+// Asks only for what it uses: an unelevated user gets neither a manager
+// handle that creates services nor a service handle that changes one. Setup
+// lets the interactive users start the service; a user who may not start it
+// still uses a driver that runs already.
 static int StartDriverService()
 {
-    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
     if (!manager)
         return 0;
-    SC_HANDLE service = OpenServiceA(manager, SZ_SERVICE, SERVICE_ALL_ACCESS);
+    SC_HANDLE service = OpenServiceA(manager, SZ_SERVICE, SERVICE_START | SERVICE_QUERY_STATUS);
+    if (!service)
+        service = OpenServiceA(manager, SZ_SERVICE, SERVICE_QUERY_STATUS);
     if (!service) {
         CloseServiceHandle(manager);
         return 0;
     }
-    int started = StartServiceA(service, 0, NULL) || GetLastError() == ERROR_SERVICE_ALREADY_RUNNING;
+    SERVICE_STATUS status;
+    int started = StartServiceA(service, 0, NULL) || GetLastError() == ERROR_SERVICE_ALREADY_RUNNING ||
+                  (GetLastError() == ERROR_ACCESS_DENIED && QueryServiceStatus(service, &status) &&
+                   status.dwCurrentState == SERVICE_RUNNING);
     CloseServiceHandle(manager);
     CloseServiceHandle(service);
     return started;

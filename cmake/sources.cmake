@@ -12,7 +12,7 @@ set(AGENT_WIN32 agent/agentmain.cpp agent/mainwindow.cpp agent/trayicon.cpp agen
 set(SETUP_PURE setup/cmdline.cpp setup/sizetext.cpp setup/installpaths.cpp)
 set(SETUP_WIN32 setup/setupmain.cpp setup/copyfiles.cpp setup/register.cpp setup/shortcuts.cpp
     setup/chooser.cpp setup/restart.cpp setup/setupdialog.cpp setup/installrecord.cpp setup/syslib.cpp
-    setup/foldersecurity.cpp setup/placefiles.cpp)
+    setup/foldersecurity.cpp setup/placefiles.cpp setup/startagent.cpp setup/servicesecurity.cpp)
 
 set(UNINSTALL_PURE)
 set(UNINSTALL_WIN32 uninstall/uninstallmain.cpp uninstall/servicermv.cpp

@@ -1,5 +1,5 @@
 // The uninstaller and driver file copies, the Run value, the Uninstall
-// entry, the kernel service and the agent's first start.
+// entry and the kernel service.
 #include "setup.h"
 #include "folders.h"
 #include "footprint.h"
@@ -159,6 +159,10 @@ int CreateDriverService(const char* name, const char* path)
     LogStep(service != NULL, "CreateServiceA", name, path);
     if (!manager)
         return 0;
+    // Run again over an existing service, setup sets the users' entry again.
+    if (!service && made)
+        service = OpenServiceA(manager, name, READ_CONTROL | WRITE_DAC);
+    made = service && GrantInteractiveStart(service, name);
     if (service)
         CloseServiceHandle(service);
     CloseServiceHandle(manager);
@@ -198,18 +202,4 @@ int RegisterComponents()
         ok &= DriverFilePath(path, sizeof path) && CreateDriverService(SZ_SERVICE, path);
     }
     return ok;
-}
-
-void StartAgentAt(const char* folder)
-{
-    // One agent per session: a running one (left running by a bounded
-    // close) would only show its About box for a second.
-    if (FindWindowA(SZ_AGENT_CLASS, NULL))
-        return;
-    char windows[PATH_SIZE];
-    if (FolderWithSuffix(GetWindowsDirectoryA, windows, sizeof windows, ""))
-        SetCurrentDirectoryA(windows);
-    char command[PATH_SIZE];
-    if (QuotedPath(command, sizeof command, folder, SZ_AGENT_EXE))
-        LogStep(WinExec(command, SW_SHOWNORMAL) > 31, "WinExec", command, NULL);
 }

@@ -124,8 +124,25 @@ int QuotedPath(char* buf, unsigned cap, const char* folder, const char* name);
 int RecordInstalled(const char* value, const char* name);
 // Opens this install's groups in the record; 0 when the record is full.
 int StartRecord();
-// The agent of folder (with its backslash), started once.
+
+// startagent.cpp
+// The agent of folder (with its backslash), started once in the logged-on
+// user's session.
 void StartAgentAt(const char* folder);
+
+// servicesecurity.cpp
+// Whether sid is the well-known SID well, which has one sub-authority: 12
+// bytes, compared as three DWORDs (a SID is DWORD-aligned). The first holds
+// the count, so a shorter SID is not read past it.
+inline bool IsSidOf(const void* sid, const SID* well)
+{
+    const DWORD* a = (const DWORD*)sid;
+    const DWORD* b = (const DWORD*)well;
+    return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
+}
+// The service's DACL: its entries, and one that lets the interactive users
+// start it and query its status. 0 when it could not be set.
+int GrantInteractiveStart(SC_HANDLE service, const char* name);
 
 // shortcuts.cpp
 int CreateShortcuts();

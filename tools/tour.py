@@ -255,6 +255,16 @@ def bench(dist, prefix):
                      % wine_path(os.path.join(pkg, "setup.exe")))
     figures["silent install of %d files with -l, ms" % files] = (time.time() - t0) * 1000
     check(code == 0, "setup -s -l exited 0")
+    # The first install on win10, where the desktop shell starts the agent.
+    wait_for(lambda: agent_pid(prefix), 20, "the agent")
+    uninstall(prefix, REMOVED_RESTART)
+    restart(prefix)
+    prefix.set_version("win10")
+    t0 = time.time()
+    code, _ = launch(prefix, '"%s" -s -dC:\\Bench\\Tandrel' % wine_path(os.path.join(pkg, "setup.exe")))
+    figures["silent install of %d files on win10, ms" % files] = (time.time() - t0) * 1000
+    check(code == 0, "setup -s on win10 exited 0")
+    wait_for(lambda: agent_pid(prefix), 20, "the agent on win10")
     figures["uninstall with the agent running, ms"] = with_agent * 1000
     figures["uninstall without the agent, ms"] = without * 1000
     figures["uninstall without the agent, a file in use, ms"] = in_use * 1000

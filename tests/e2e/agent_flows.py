@@ -19,6 +19,11 @@ def agent_with_driver_double_then_uninstall_win10(dist, prefix):
 
 def agent_with_driver_double_then_uninstall(dist, prefix, version):
     start_agent_from_setup(dist, prefix, version)
+    # From NT 6 on the desktop shell starts it, with the logged-on user's
+    # token rather than setup's elevated one.
+    _, parent = ui(prefix, "parent", "ZNVACPI10")
+    check((parent.lower() == "explorer.exe") == (version == "win10"),
+          "the agent that setup started is a child of %s" % parent)
     ui(prefix, "inject", POWER_PRESS)
     code, out = ui(prefix, "box", "Tandrel", POWER_QUESTION, "IDNO", "2")
     check(code == 3, "a Power-key press asks nothing")

@@ -13,6 +13,8 @@
 //   uidriver nowindow CLASS SECONDS          waits until no window of that class exists
 //   uidriver inject HEX     hands key records to the driver double for the running agent
 //   uidriver pid CLASS      prints the process id of a window's owner
+//   uidriver parent CLASS   prints the program name of that process's parent
+//                           ("?" when the parent has ended)
 //   uidriver latency HEX N  injects N times and times each question box
 //   uidriver window CLASS SECONDS [TITLE]   waits for a window (a titled one must be visible)
 //   uidriver postw CLASS TITLE MSG WPARAM LPARAM   posts to a window found by class and title
@@ -26,6 +28,7 @@
 //   uidriver brand PATH      adds an RCDATA item through UpdateResource, as a vendor's
 //                           resource tool does, and checks that it and the manifest are there
 #include <windows.h>
+#include <tlhelp32.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -302,6 +305,27 @@ int main(int argc, char** argv)
             GetWindowThreadProcessId(w, &pid);
         printf("%lu\n", pid);
         return w ? 0 : 4;
+    }
+    if (argc >= 3 && !strcmp(argv[1], "parent")) {
+        HWND w = FindWindowA(argv[2], NULL);
+        DWORD pid = 0, parent = 0;
+        if (!w)
+            return 4;
+        GetWindowThreadProcessId(w, &pid);
+        std::string name = "?";
+        HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32 e;
+        e.dwSize = sizeof e;
+        for (BOOL more = Process32First(snap, &e); more; more = Process32Next(snap, &e))
+            if (e.th32ProcessID == pid)
+                parent = e.th32ParentProcessID;
+        e.dwSize = sizeof e;
+        for (BOOL more = Process32First(snap, &e); more; more = Process32Next(snap, &e))
+            if (parent && e.th32ProcessID == parent)
+                name = e.szExeFile;
+        CloseHandle(snap);
+        printf("%s\n", name.c_str());
+        return 0;
     }
     if (argc >= 2 && !strcmp(argv[1], "run"))
         return Launch(true);

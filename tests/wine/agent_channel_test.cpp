@@ -26,8 +26,8 @@ TEST(NtChannel, StartsTheServiceOpensTheDeviceAndRegistersTheEvent)
     AgentHarness agent(NT4);
     ASSERT_NE((HWND)NULL, agent.Start());
     std::vector<std::string> expected = {
-        "OpenSCManagerA(NULL, NULL, 0xf003f)",
-        "OpenServiceA(manager, VOREL12, 0xf01ff)",
+        "OpenSCManagerA(NULL, NULL, 0x1)",              // SC_MANAGER_CONNECT
+        "OpenServiceA(manager, VOREL12, 0x14)",         // SERVICE_START | SERVICE_QUERY_STATUS
         "StartServiceA(service, 0, NULL)",
         "CloseServiceHandle(manager)",
         "CloseServiceHandle(service)",
@@ -46,6 +46,31 @@ TEST(NtChannel, AServiceThatAlreadyRunsCountsAsStarted)
     agent.driver.start = FakeDriver::ALREADY_RUNNING;
     ASSERT_NE((HWND)NULL, agent.Start());
     EXPECT_EQ(1u, CallsTo("CreateFileA(\\\\.\\VOREL12").size());
+}
+
+TEST(NtChannel, AUserWhoIsNoAdministratorOpensTheChannel)
+{
+    // What Windows gives such a user: a manager to connect to, and the
+    // service's start only through setup's entry for the interactive users.
+    struct Row {
+        DWORD serviceRights;
+        bool running;
+        bool opens;
+    } rows[] = {
+        { SERVICE_START | SERVICE_QUERY_STATUS, false, true },
+        { SERVICE_QUERY_STATUS, true, true },       // the start is refused, the driver runs already
+        { SERVICE_QUERY_STATUS, false, false },
+    };
+    for (const Row& row : rows) {
+        AgentHarness agent(WIN7);
+        agent.driver.managerRights = SC_MANAGER_CONNECT;
+        agent.driver.serviceRights = row.serviceRights;
+        agent.driver.running = row.running;
+        EXPECT_EQ(row.opens, agent.Start() != NULL) << row.serviceRights << row.running;
+        EXPECT_EQ(row.opens ? 1u : 0u, CallsTo("CreateFileA(\\\\.\\VOREL12").size());
+        EXPECT_TRUE(CallsTo("MessageBoxA").empty());
+        EXPECT_EQ(2u, CallsTo("CloseServiceHandle").size());
+    }
 }
 
 TEST(NtChannel, AServiceThatCannotStartEndsTheAgentSilently)

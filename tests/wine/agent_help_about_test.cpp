@@ -149,4 +149,39 @@ TEST(AboutBox, EscapeEndsItLikeOkAndASecondCommandStacksASecondBox)
     EXPECT_TRUE(AboutBoxes(main).empty());
 }
 
+TEST(AboutBox, ASecondCopyThatCannotReachTheFirstShowsTheBoxItselfAndEndsWithIt)
+{
+    // The running copy is elevated and this one is not: Windows drops the post.
+    FakeDriver driver;
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = SZ_AGENT_CLASS;
+    ASSERT_TRUE(RegisterClassA(&wc));
+    static HWND first;
+    first = CreateWindowExA(0, SZ_AGENT_CLASS, "first", 0, 0, 0, 0, 0, NULL, NULL, wc.hInstance, NULL);
+    HOOK(PostMessageA, [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> BOOL {
+        if (h != first)
+            return REAL(PostMessageA)(h, m, wp, lp);
+        Record("PostMessageA(first, %u, %llu)", m, (unsigned long long)wp);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    });
+    bool shown = false;
+    std::thread ui([&] {
+        auto boxes = WaitForAbout(NULL, 1);
+        if (boxes.empty())
+            return;
+        shown = true;
+        PostMessageA(GetDlgItem(boxes[0], IDC_ABOUT_OK), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(0, WinMain(GetModuleHandleA(NULL), NULL, (LPSTR) "", SW_SHOWNORMAL));   // returns once it is closed
+    ui.join();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(AboutBoxes(NULL).empty());
+    EXPECT_EQ(std::vector<std::string>{ "PostMessageA(first, 273, 203)" }, Calls());
+    DestroyWindow(first);
+    UnregisterClassA(SZ_AGENT_CLASS, wc.hInstance);
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include "setup.h"
 #include "support/calllog.h"
 #include "support/fakeui.h"
+#include "support/fakeshell.h"
 #include "support/fakeversion.h"
 #include "support/iathook.h"
 #include "support/installation.h"
@@ -23,6 +24,8 @@ struct SetupHarness {
     HOOK(WinExec, FakeWinExec);
     HOOK(ShellExecuteA, FakeShellExecuteA);
     HOOK(ExitWindowsEx, FakeExitWindowsEx);
+    // No desktop shell answers unless a test says so.
+    FakeShell shell;
     std::string dest;
 
     explicit SetupHarness(FakeOs os = WIN7);

@@ -1,6 +1,7 @@
 // Silent installs into the test's own folder with real files, registry and
 // service manager of the prefix, for each platform family.
 #include "setup_harness.h"
+#include <sddl.h>
 #include <fstream>
 #include <iterator>
 #include "log.h"
@@ -10,6 +11,7 @@ namespace {
 TEST(SilentInstall, Nt4InstallsEverythingAndStartsTheQuotedAgentFromTheWindowsFolder)
 {
     Package p(NT4);
+    p.shell.failing = FakeShell::NONE;          // there only WinExec starts it
     EXPECT_EQ(0, p.Silent());
     EXPECT_INSTALLED_WHOLE(p.dest, g_neededKB);
     std::string driver = WindowsDir() + "\\System32\\Drivers\\vorel12s.sys";
@@ -23,11 +25,13 @@ TEST(SilentInstall, Nt4InstallsEverythingAndStartsTheQuotedAgentFromTheWindowsFo
     EXPECT_NE(std::string::npos, s.path.find("vorel12s.sys"));
     EXPECT_EQ(std::vector<std::string>{ "WinExec(\"\"" + p.dest + "vorel12a.exe\"\", 1) in " + WindowsDir() },
               CallsTo("WinExec"));
+    EXPECT_TRUE(CallsTo("CoCreateInstance(ShellWindows").empty());
 }
 
 TEST(SilentInstall, NineXHasNoDriverFileAndNeverOpensTheServiceManager)
 {
     Package p(WIN98);
+    p.shell.failing = FakeShell::NONE;
     HOOK(OpenSCManagerA, [](LPCSTR, LPCSTR, DWORD) -> SC_HANDLE {
         Record("OpenSCManagerA");
         return NULL;
@@ -37,16 +41,19 @@ TEST(SilentInstall, NineXHasNoDriverFileAndNeverOpensTheServiceManager)
     EXPECT_FALSE(FileExists(WindowsDir() + "\\System32\\Drivers\\vorel12s.sys"));
     EXPECT_TRUE(CallsTo("OpenSCManagerA").empty());
     EXPECT_EQ(1u, CallsTo("WinExec").size());
+    EXPECT_TRUE(CallsTo("CoCreateInstance(ShellWindows").empty());
 }
 
 TEST(SilentInstall, Nt5NeitherStartsTheAgentNorAsksToRestart)
 {
     for (FakeOs os : { WIN2K, WINXP, WIN2003 }) {          // any minor version counts as 5
         Package p(os);
+        p.shell.failing = FakeShell::NONE;
         EXPECT_EQ(ERROR_SUCCESS_REBOOT_REQUIRED, p.Silent());      // silent mode asks no restart question
         EXPECT_INSTALLED_WHOLE(p.dest, g_neededKB);
         EXPECT_TRUE(QueryDriverService().exists);
         EXPECT_TRUE(CallsTo("WinExec").empty()) << os.minor;
+        EXPECT_TRUE(CallsTo("CoCreateInstance(ShellWindows").empty());
         EXPECT_TRUE(CallsTo("ExitWindowsEx").empty());
     }
 }
@@ -220,6 +227,165 @@ TEST(HelpMode, OpensTheSourcePackagesPageAndInstallsNothing)
         EXPECT_EQ(0, p.Run("-h"));
         EXPECT_TRUE(CallsTo("ShellExecuteA").empty()) << module;
     }
+}
+
+// The log a run wrote, once the run has ended it.
+std::string LogOf(const std::string& path)
+{
+    EndLog();
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(AgentStart, OnVersion10TheDesktopShellStartsItWithTheUsersTokenAndWinExecIsNotCalled)
+{
+    Package p(WIN10);
+    p.shell.failing = FakeShell::NONE;
+    std::string log = p.root.Path() + "setup.log";
+    EXPECT_EQ(0, p.Run("-s -d" + p.dest + " -l" + log));
+    std::vector<std::string> expected = {
+        "CoCreateInstance(ShellWindows, context=0x17)",
+        "IShellWindows::FindWindowSW(location=3/0, root=0, class=8, options=1)",   // SWC_DESKTOP, SWFO_NEEDDISPATCH
+        "IShellDispatch2::ShellExecute(" + p.dest + "vorel12a.exe, empty, empty, empty, 1)",
+    };
+    std::vector<std::string> shell = CallsTo("CoCreateInstance(ShellWindows");
+    for (const char* step : { "IShellWindows", "IShellDispatch2" })
+        for (const std::string& c : CallsTo(step))
+            shell.push_back(c);
+    EXPECT_EQ(expected, shell);
+    EXPECT_TRUE(CallsTo("WinExec").empty());
+    EXPECT_EQ(0, p.shell.held);
+    EXPECT_NE(std::string::npos, LogOf(log).find(" IShellDispatch2::ShellExecute " + p.dest + "vorel12a.exe\r\n"));
+}
+
+TEST(AgentStart, EachStepOfTheShellThatDoesNotAnswerFallsBackToWinExec)
+{
+    Package p(WIN10);
+    std::string log = p.root.Path() + "setup.log";
+    for (int step = FakeShell::CREATE; step < FakeShell::STEPS; step++) {
+        p.shell.failing = (FakeShell::Step)step;
+        DeleteFileA(log.c_str());
+        EXPECT_EQ(0, p.Run("-s -d" + p.dest + " -l" + log)) << step;
+        EXPECT_EQ(std::vector<std::string>{ "WinExec(\"\"" + p.dest + "vorel12a.exe\"\", 1) in " + WindowsDir() },
+                  CallsTo("WinExec")) << step;
+        EXPECT_EQ(step == FakeShell::EXECUTE ? 1u : 0u, CallsTo("IShellDispatch2::ShellExecute").size()) << step;
+        EXPECT_EQ(0, p.shell.held) << step;
+        // The log tells the way that failed, then the one taken.
+        std::string text = LogOf(log);
+        size_t failed = text.find(" IShellDispatch2::ShellExecute " + p.dest + "vorel12a.exe: error ");
+        EXPECT_NE(std::string::npos, failed) << step;
+        EXPECT_LT(failed, text.find(" WinExec \"" + p.dest + "vorel12a.exe\"")) << step;
+    }
+}
+
+TEST(AgentStart, AsTheSystemAccountOrInSessionZeroNoAgentStartsAndTheCodeStaysTheSame)
+{
+    // A deployment tool's setup: no desktop shell in the session, no user.
+    static bool system, sessionZero;
+    HOOK(GetTokenInformation, [](HANDLE token, TOKEN_INFORMATION_CLASS what, LPVOID out, DWORD size,
+                                 PDWORD needed) -> BOOL {
+        if (!REAL(GetTokenInformation)(token, what, out, size, needed))
+            return FALSE;
+        static SID localSystem = { SID_REVISION, 1, SECURITY_NT_AUTHORITY, { SECURITY_LOCAL_SYSTEM_RID } };
+        if (what == TokenUser && system)
+            ((TOKEN_USER*)out)->User.Sid = &localSystem;
+        if (what == TokenSessionId && sessionZero)
+            *(DWORD*)out = 0;
+        return TRUE;
+    });
+    Package p(WIN10);
+    p.shell.failing = FakeShell::NO_DESKTOP;
+    std::string log = p.root.Path() + "setup.log";
+    for (int row = 0; row < 3; row++) {
+        system = row == 1;
+        sessionZero = row == 2;
+        EXPECT_EQ(0, p.Run("-s -d" + p.dest + " -l" + log)) << row;
+        EXPECT_EQ(row == 0 ? 1u : 0u, CallsTo("WinExec").size()) << row;
+        EXPECT_TRUE(CallsTo("IShellDispatch2::ShellExecute").empty());
+    }
+    EXPECT_NE(std::string::npos, LogOf(log).find(" agent left to the next logon: " + p.dest + "vorel12a.exe\r\n"));
+}
+
+// The DACL as a list of "type mask SID" entries.
+std::vector<std::string> Entries(PSECURITY_DESCRIPTOR sd)
+{
+    BOOL present = FALSE, defaulted;
+    PACL dacl = NULL;
+    std::vector<std::string> out;
+    if (!GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted) || !present || !dacl)
+        return { "no DACL" };
+    for (DWORD i = 0; i < dacl->AceCount; i++) {
+        ACCESS_ALLOWED_ACE* ace;
+        GetAce(dacl, i, (void**)&ace);
+        char* sid = NULL;
+        ConvertSidToStringSidA((PSID)&ace->SidStart, &sid);
+        char e[100];
+        snprintf(e, sizeof e, "%d 0x%lx %s", ace->Header.AceType, ace->Mask, sid);
+        LocalFree(sid);
+        out.push_back(e);
+    }
+    return out;
+}
+
+TEST(ServiceSecurity, TheInteractiveUsersMayStartTheServiceAndNothingMoreAndARunAgainAddsNoSecondEntry)
+{
+    // What Windows gives a new service: the system account, the
+    // administrators, and the interactive and service users' queries.
+    static std::vector<char> stored;
+    auto store = [](const char* sddl) {
+        PSECURITY_DESCRIPTOR sd;
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &sd, NULL);
+        stored.assign((char*)sd, (char*)sd + GetSecurityDescriptorLength(sd));
+        LocalFree(sd);
+    };
+    store("D:(A;;CCLCSWRPWPDTLOCRRC;;;SY)(A;;CCDCLCSWRPWPDTLOCRSDRCWDWO;;;BA)(A;;CCLCSWLOCRRC;;;IU)"
+          "(A;;CCLCSWLOCRRC;;;SU)");
+    std::vector<std::string> defaults = Entries(stored.data());
+    ASSERT_EQ(4u, defaults.size());
+    HOOK(QueryServiceObjectSecurity, [](SC_HANDLE, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR out, DWORD size,
+                                        LPDWORD needed) -> BOOL {
+        Record("QueryServiceObjectSecurity(%lu)", what);
+        *needed = stored.size();
+        if (size < stored.size()) {
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return FALSE;
+        }
+        memcpy(out, stored.data(), stored.size());
+        return TRUE;
+    });
+    // What setup passes, kept as the service's from then on.
+    HOOK(SetServiceObjectSecurity, [](SC_HANDLE, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR sd) -> BOOL {
+        std::string list;
+        for (const std::string& e : Entries(sd))
+            list += e + "|";
+        Record("SetServiceObjectSecurity(%lu, %s)", what, list.c_str());
+        DWORD size = 0;
+        MakeSelfRelativeSD(sd, NULL, &size);
+        stored.resize(size);
+        return MakeSelfRelativeSD(sd, stored.data(), &size);
+    });
+    std::string expected = "SetServiceObjectSecurity(4, ";        // DACL_SECURITY_INFORMATION
+    for (const std::string& e : defaults)
+        expected += e + "|";
+    expected += "0 0x14 S-1-5-4|)";                                 // SERVICE_START | SERVICE_QUERY_STATUS
+    Package p(WIN7);
+    for (int run = 0; run < 2; run++) {                             // the second over the existing service
+        EXPECT_EQ(0, p.Silent());
+        EXPECT_EQ(std::vector<std::string>{ expected }, CallsTo("SetServiceObjectSecurity")) << run;
+    }
+    // A service without a DACL lets everyone do everything: a DACL of one
+    // entry would take it from the administrators.
+    SECURITY_DESCRIPTOR open;
+    InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&open, TRUE, NULL, FALSE);
+    DWORD size = 0;
+    MakeSelfRelativeSD(&open, NULL, &size);
+    stored.resize(size);
+    ASSERT_TRUE(MakeSelfRelativeSD(&open, stored.data(), &size));
+    ASSERT_EQ(std::vector<std::string>{ "no DACL" }, Entries(stored.data()));
+    EXPECT_EQ(0, p.Silent());
+    EXPECT_EQ(1u, CallsTo("QueryServiceObjectSecurity").size());
+    EXPECT_TRUE(CallsTo("SetServiceObjectSecurity").empty());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@ static FakeServices* g_services;
 static std::mutex g_readsLock;
 static const SC_HANDLE MANAGER = (SC_HANDLE)0x5C00;
 static const SC_HANDLE SERVICE = (SC_HANDLE)0x5E00;
+static DWORD g_serviceAccess;
 
 static const char* HandleName(HANDLE h)
 {
@@ -36,7 +37,7 @@ static std::string Hex(const void* p, DWORD n)
 static SC_HANDLE WINAPI FakeOpenSCManager(LPCSTR machine, LPCSTR db, DWORD access)
 {
     Record("OpenSCManagerA(%s, %s, 0x%lx)", machine ? machine : "NULL", db ? db : "NULL", access);
-    if (!g_services->managerOpens) {
+    if (!g_services->managerOpens || (access & ~g_services->managerRights)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return NULL;
     }
@@ -50,12 +51,21 @@ static SC_HANDLE WINAPI FakeOpenService(SC_HANDLE manager, LPCSTR name, DWORD ac
         SetLastError(ERROR_SERVICE_DOES_NOT_EXIST);
         return NULL;
     }
+    if (access & ~g_services->serviceRights) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return NULL;
+    }
+    g_serviceAccess = access;
     return SERVICE;
 }
 
 static BOOL WINAPI FakeStartService(SC_HANDLE service, DWORD argc, LPCSTR* argv)
 {
     Record("StartServiceA(%s, %lu, %s)", service == SERVICE ? "service" : "?", argc, argv ? "args" : "NULL");
+    if (!(g_serviceAccess & SERVICE_START)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     switch (g_services->start) {
     case FakeDriver::STARTS:
         return TRUE;
@@ -78,7 +88,8 @@ static BOOL WINAPI FakeQueryServiceStatus(SC_HANDLE service, LPSERVICE_STATUS st
 {
     Record("QueryServiceStatus(%s)", service == SERVICE ? "service" : "?");
     st->dwServiceType = SERVICE_KERNEL_DRIVER;
-    st->dwCurrentState = g_services->running ? SERVICE_RUNNING : SERVICE_STOPPED;
+    bool running = g_services->running || g_services->start == FakeServices::ALREADY_RUNNING;
+    st->dwCurrentState = running ? SERVICE_RUNNING : SERVICE_STOPPED;
     return TRUE;
 }
 
@@ -108,6 +119,7 @@ struct StartHooks {
     HOOK(OpenSCManagerA, FakeOpenSCManager);
     HOOK(OpenServiceA, FakeOpenService);
     HOOK(StartServiceA, FakeStartService);
+    HOOK(QueryServiceStatus, FakeQueryServiceStatus);
     HOOK(CloseServiceHandle, FakeCloseServiceHandle);
 };
 

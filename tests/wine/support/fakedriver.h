@@ -15,6 +15,10 @@ struct FakeServices {
     bool serviceOpens = true;       // the service exists
     StartResult start = STARTS;
     bool running = false;           // as QueryServiceStatus reports it
+    // What the caller may open; more is refused, as Windows refuses an
+    // unelevated caller. A start without SERVICE_START is refused too.
+    DWORD managerRights = SC_MANAGER_ALL_ACCESS;
+    DWORD serviceRights = SERVICE_ALL_ACCESS;
     bool deletes = true;
     int refusedLocks = 0;           // lock requests refused before one is granted
 

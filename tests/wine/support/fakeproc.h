@@ -6,7 +6,8 @@
 #include <memory>
 
 // While the result lives, GetProcAddress answers fn for name (NULL: as if no
-// DLL exported it) and the real address for every other name.
+// DLL exported it) and the real address for every other name. Several names
+// may be faked at once; for one name the latest wins.
 std::shared_ptr<void> FakeProc(const char* name, FARPROC fn);
 
 #endif

@@ -14,6 +14,7 @@ inline constexpr FakeOs WIN2K = { VER_PLATFORM_WIN32_NT, 5, 0 };
 inline constexpr FakeOs WINXP = { VER_PLATFORM_WIN32_NT, 5, 1 };
 inline constexpr FakeOs WIN2003 = { VER_PLATFORM_WIN32_NT, 5, 2 };
 inline constexpr FakeOs WIN7 = { VER_PLATFORM_WIN32_NT, 6, 1 };
+inline constexpr FakeOs WIN10 = { VER_PLATFORM_WIN32_NT, 10, 0 };
 
 void SetFakeOs(FakeOs os);
 // Records "GetVersionExA(size=N)" and reports the fake version; refuses
