@@ -155,6 +155,12 @@ HRESULT CreateShellLink(const char* target, const char* link, const char* descri
 HMODULE LoadSystemLibrary(const char* name);
 // A function of a loaded system DLL; NULL without the DLL or the function.
 void* SystemProc(HMODULE module, const char* name);
+// ole32 by its full path, and an apartment for this thread: the result of
+// CoInitialize, or E_NOINTERFACE without ole32. LeaveOle takes that result.
+typedef HRESULT(WINAPI* CoCreateInstanceFn)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+extern CoCreateInstanceFn g_coCreateInstance;
+HRESULT EnterOle();
+void LeaveOle(HRESULT entered);
 void LoadDialogLibraries();
 
 // foldersecurity.cpp

@@ -18,14 +18,10 @@ static const GUID kClsidShellLink = { 0x00021401, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0
 static const GUID kIidShellLinkA = { 0x000214EE, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
 static const GUID kIidPersistFile = { 0x0000010B, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
 
-typedef HRESULT(WINAPI* CoInitializeFn)(LPVOID);
-typedef void(WINAPI* CoUninitializeFn)(void);
-typedef HRESULT(WINAPI* CoCreateInstanceFn)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
 
 static char g_linkNames[LINK_COUNT][NAME_SLOT];
 static char g_targets[LINK_COUNT][TARGET_SLOT];
 static char g_descriptions[LINK_COUNT][DESC_SLOT];
-static CoCreateInstanceFn g_coCreateInstance;
 
 HRESULT CreateShellLink(const char* target, const char* link, const char* description)
 {
@@ -84,11 +80,7 @@ int CreateShortcuts()
         TextJoin(g_targets[2], TARGET_SLOT, g_targets[2], SZ_UNINSTALLER_EXE);
     // One apartment for all three links. Without ole32 every link stays as
     // its probe left it, as when the shell-link object cannot be created.
-    HMODULE ole = LoadSystemLibrary("ole32.dll");
-    CoInitializeFn coInitialize = (CoInitializeFn)SystemProc(ole, "CoInitialize");
-    CoUninitializeFn coUninitialize = (CoUninitializeFn)SystemProc(ole, "CoUninitialize");
-    g_coCreateInstance = (CoCreateInstanceFn)SystemProc(ole, "CoCreateInstance");
-    HRESULT com = coInitialize ? coInitialize(NULL) : E_FAIL;
+    HRESULT com = EnterOle();
     int whole = 1;
     for (int i = 0; i < LINK_COUNT; i++) {
         char link[MENU_PATH_SIZE];
@@ -107,7 +99,6 @@ int CreateShortcuts()
         SetLastError(made);
         whole &= LogStep(SUCCEEDED(made), "IPersistFile::Save", link, NULL);
     }
-    if (SUCCEEDED(com) && coUninitialize)
-        coUninitialize();
+    LeaveOle(com);
     return whole;
 }

@@ -34,9 +34,6 @@ static const GUID kIidShellDispatch2 =
 // S-1-5-18
 static const SID kLocalSystem = { SID_REVISION, 1, SECURITY_NT_AUTHORITY, { SECURITY_LOCAL_SYSTEM_RID } };
 
-typedef HRESULT(WINAPI* CoInitializeFn)(LPVOID);
-typedef void(WINAPI* CoUninitializeFn)(void);
-typedef HRESULT(WINAPI* CoCreateInstanceFn)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
 typedef BSTR(WINAPI* SysAllocStringFn)(const OLECHAR*);
 typedef void(WINAPI* SysFreeStringFn)(BSTR);
 
@@ -79,16 +76,10 @@ static HRESULT ShellExecuteAgent(IShellDispatch2* shell, const char* agent, SysA
 // step gives its object, or none (COM's rule on failure) and the way ends.
 static int StartThroughShell(const char* agent)
 {
-    HMODULE ole = LoadSystemLibrary("ole32.dll");
     HMODULE oleaut = LoadSystemLibrary("oleaut32.dll");
-    CoInitializeFn coInitialize = (CoInitializeFn)SystemProc(ole, "CoInitialize");
-    CoUninitializeFn coUninitialize = (CoUninitializeFn)SystemProc(ole, "CoUninitialize");
-    CoCreateInstanceFn coCreateInstance = (CoCreateInstanceFn)SystemProc(ole, "CoCreateInstance");
     SysAllocStringFn sysAlloc = (SysAllocStringFn)SystemProc(oleaut, "SysAllocString");
     SysFreeStringFn sysFree = (SysFreeStringFn)SystemProc(oleaut, "SysFreeString");
-    if (!coInitialize || !coUninitialize || !coCreateInstance || !sysAlloc || !sysFree)
-        coInitialize = NULL;
-    HRESULT com = coInitialize ? coInitialize(NULL) : E_NOINTERFACE;
+    HRESULT com = sysAlloc && sysFree ? EnterOle() : E_NOINTERFACE;
     IShellWindows* windows = NULL;
     IDispatch* desktop = NULL;
     IServiceProvider* provider = NULL;
@@ -104,9 +95,7 @@ static int StartThroughShell(const char* agent)
     where[0].vt = VT_I4;
     where[0].lVal = CSIDL_DESKTOP;
     LONG window;
-    HRESULT hr = coInitialize
-                     ? coCreateInstance(kClsidShellWindows, NULL, CLSCTX_ALL, kIidShellWindows, (void**)&windows)
-                     : E_NOINTERFACE;
+    HRESULT hr = SUCCEEDED(com) ? g_coCreateInstance(kClsidShellWindows, NULL, CLSCTX_ALL, kIidShellWindows, (void**)&windows) : com;
     // No desktop shell in this session: S_FALSE and no object.
     if (windows)
         hr = windows->FindWindowSW(&where[0], &where[1], SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, &desktop);
@@ -133,8 +122,7 @@ static int StartThroughShell(const char* agent)
     for (IUnknown* p : held)
         if (p)
             p->Release();
-    if (SUCCEEDED(com))
-        coUninitialize();
+    LeaveOle(com);
     // S_FALSE: no desktop shell.
     SetLastError(hr == S_FALSE ? E_NOINTERFACE : hr);
     return LogStep(started, "IShellDispatch2::ShellExecute", agent, NULL);

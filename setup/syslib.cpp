@@ -24,6 +24,27 @@ void* SystemProc(HMODULE module, const char* name)
     return module ? (void*)GetProcAddress(module, name) : NULL;
 }
 
+typedef HRESULT(WINAPI* CoInitializeFn)(LPVOID);
+typedef void(WINAPI* CoUninitializeFn)(void);
+
+CoCreateInstanceFn g_coCreateInstance;
+static CoUninitializeFn g_coUninitialize;
+
+HRESULT EnterOle()
+{
+    HMODULE ole = LoadSystemLibrary("ole32.dll");
+    CoInitializeFn coInitialize = (CoInitializeFn)SystemProc(ole, "CoInitialize");
+    g_coUninitialize = (CoUninitializeFn)SystemProc(ole, "CoUninitialize");
+    g_coCreateInstance = (CoCreateInstanceFn)SystemProc(ole, "CoCreateInstance");
+    return coInitialize && g_coUninitialize && g_coCreateInstance ? coInitialize(NULL) : E_NOINTERFACE;
+}
+
+void LeaveOle(HRESULT entered)
+{
+    if (SUCCEEDED(entered))
+        g_coUninitialize();
+}
+
 void LoadDialogLibraries()
 {
     // Both stay loaded. comctl32 holds the progress bar's window class. A
