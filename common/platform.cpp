@@ -7,9 +7,14 @@ int ReadVersion(OSVERSIONINFOA* v)
     return GetVersionExA(v) ? 1 : 0;
 }
 
-bool IsNtPlatform()
+DWORD NtMajorVersion()
 {
     OSVERSIONINFOA v;
     ReadVersion(&v);
-    return v.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    return v.dwPlatformId == VER_PLATFORM_WIN32_NT ? v.dwMajorVersion : 0;
+}
+
+bool IsNtPlatform()
+{
+    return NtMajorVersion() != 0;
 }

@@ -10,5 +10,7 @@ static_assert(sizeof(OSVERSIONINFOA) == OSVERSION_RECORD_SIZE, "OSVERSIONINFOA")
 int ReadVersion(OSVERSIONINFOA* v);
 // Asked afresh on every call: nothing is cached.
 bool IsNtPlatform();
+// The major version of the NT family; 0 on the 9x family.
+DWORD NtMajorVersion();
 
 #endif

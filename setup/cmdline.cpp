@@ -4,11 +4,8 @@
 
 int HasHelpSwitch(const char* text)
 {
-    unsigned len = TextLength(text);
-    if (len < 2)
-        return 0;
-    for (unsigned i = 0; i + 1 < len; i++)
-        if (text[i] == '-' && text[i + 1] == 'h')
+    for (; *text; text++)
+        if (text[0] == '-' && text[1] == 'h')
             return 1;
     return 0;
 }

@@ -7,9 +7,7 @@
 // 1 when Windows took the restart.
 int RestartWindows()
 {
-    OSVERSIONINFOA v;
-    ReadVersion(&v);
-    int nt = v.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    int nt = IsNtPlatform();
     // Without the privilege ExitWindowsEx fails, and says why.
     if (nt)
         SwitchPrivilege(SZ_SHUTDOWN_PRIVILEGE, 1);
@@ -27,7 +25,5 @@ int RestartWindows()
 
 bool IsNtVersion5()
 {
-    OSVERSIONINFOA v;
-    ReadVersion(&v);
-    return v.dwPlatformId == VER_PLATFORM_WIN32_NT && v.dwMajorVersion == 5;
+    return NtMajorVersion() == 5;
 }

@@ -54,7 +54,8 @@ static int InUserSession()
     return ok;
 }
 
-static HRESULT ShellExecuteAgent(IShellDispatch2* shell, const char* agent, SysAllocStringFn sysAlloc,
+// v: an empty VARIANT, and the window as it is shown.
+static HRESULT ShellExecuteAgent(IShellDispatch2* shell, const char* agent, const VARIANT* v, SysAllocStringFn sysAlloc,
                                  SysFreeStringFn sysFree)
 {
     WCHAR wide[PATH_SIZE];
@@ -62,10 +63,6 @@ static HRESULT ShellExecuteAgent(IShellDispatch2* shell, const char* agent, SysA
     BSTR file = sysAlloc(wide);
     // No arguments, the shell's folder, the default verb (which opens a
     // program), a normal window.
-    VARIANT v[2];
-    ZeroMemory(v, sizeof v);
-    v[1].vt = VT_I4;
-    v[1].lVal = SW_SHOWNORMAL;
     HRESULT hr = file ? shell->ShellExecute(file, v[0], v[0], v[0], v[1]) : E_OUTOFMEMORY;
     sysFree(file);
     return hr;
@@ -80,25 +77,28 @@ static int StartThroughShell(const char* agent)
     SysAllocStringFn sysAlloc = (SysAllocStringFn)SystemProc(oleaut, "SysAllocString");
     SysFreeStringFn sysFree = (SysFreeStringFn)SystemProc(oleaut, "SysFreeString");
     HRESULT com = sysAlloc && sysFree ? EnterOle() : E_NOINTERFACE;
-    IShellWindows* windows = NULL;
-    IDispatch* desktop = NULL;
-    IServiceProvider* provider = NULL;
-    IShellBrowser* browser = NULL;
-    IShellView* view = NULL;
-    IDispatch* background = NULL;
-    IShellFolderViewDual* folderView = NULL;
-    IDispatch* application = NULL;
-    IShellDispatch2* shell = NULL;
-    // The desktop as the location, no root.
-    VARIANT where[2];
-    ZeroMemory(where, sizeof where);
-    where[0].vt = VT_I4;
-    where[0].lVal = CSIDL_DESKTOP;
+    // The way's objects, each from the one before, all let go at the end.
+    IUnknown* held[9] = {};
+    IShellWindows*& windows = (IShellWindows*&)held[0];
+    IDispatch*& desktop = (IDispatch*&)held[1];
+    IServiceProvider*& provider = (IServiceProvider*&)held[2];
+    IShellBrowser*& browser = (IShellBrowser*&)held[3];
+    IShellView*& view = (IShellView*&)held[4];
+    IDispatch*& background = (IDispatch*&)held[5];
+    IShellFolderViewDual*& folderView = (IShellFolderViewDual*&)held[6];
+    IDispatch*& application = (IDispatch*&)held[7];
+    IShellDispatch2*& shell = (IShellDispatch2*&)held[8];
+    // An empty VARIANT, a normal window, the desktop as the location.
+    VARIANT v[3];
+    ZeroMemory(v, sizeof v);
+    v[1].vt = v[2].vt = VT_I4;
+    v[1].lVal = SW_SHOWNORMAL;
+    v[2].lVal = CSIDL_DESKTOP;
     LONG window;
     HRESULT hr = SUCCEEDED(com) ? g_coCreateInstance(kClsidShellWindows, NULL, CLSCTX_ALL, kIidShellWindows, (void**)&windows) : com;
     // No desktop shell in this session: S_FALSE and no object.
     if (windows)
-        hr = windows->FindWindowSW(&where[0], &where[1], SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, &desktop);
+        hr = windows->FindWindowSW(&v[2], &v[0], SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, &desktop);
     if (desktop)
         hr = desktop->QueryInterface(kIidServiceProvider, (void**)&provider);
     if (provider)
@@ -115,10 +115,9 @@ static int StartThroughShell(const char* agent)
         hr = application->QueryInterface(kIidShellDispatch2, (void**)&shell);
     int started = 0;
     if (shell) {
-        hr = ShellExecuteAgent(shell, agent, sysAlloc, sysFree);
+        hr = ShellExecuteAgent(shell, agent, v, sysAlloc, sysFree);
         started = SUCCEEDED(hr);
     }
-    IUnknown* held[] = { shell, application, folderView, background, view, browser, provider, desktop, windows };
     for (IUnknown* p : held)
         if (p)
             p->Release();
@@ -140,9 +139,7 @@ void StartAgentAt(const char* folder)
     char agent[PATH_SIZE];
     if (!TextJoin(agent, sizeof agent, folder, SZ_AGENT_EXE))
         return;
-    OSVERSIONINFOA v;
-    ReadVersion(&v);
-    if (v.dwPlatformId == VER_PLATFORM_WIN32_NT && v.dwMajorVersion >= 6) {
+    if (NtMajorVersion() >= 6) {
         if (StartThroughShell(agent))
             return;
         // No user here to start it for: the Run value starts it at the next logon.
