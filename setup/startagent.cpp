@@ -95,7 +95,9 @@ static int StartThroughShell(const char* agent)
     v[1].lVal = SW_SHOWNORMAL;
     v[2].lVal = CSIDL_DESKTOP;
     LONG window;
-    HRESULT hr = SUCCEEDED(com) ? g_coCreateInstance(kClsidShellWindows, NULL, CLSCTX_ALL, kIidShellWindows, (void**)&windows) : com;
+    HRESULT hr = com;
+    if (SUCCEEDED(com))
+        hr = g_coCreateInstance(kClsidShellWindows, NULL, CLSCTX_ALL, kIidShellWindows, (void**)&windows);
     // No desktop shell in this session: S_FALSE and no object.
     if (windows)
         hr = windows->FindWindowSW(&v[2], &v[0], SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, &desktop);

@@ -167,17 +167,25 @@ TEST(AboutBox, ASecondCopyThatCannotReachTheFirstShowsTheBoxItselfAndEndsWithIt)
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     });
-    bool shown = false;
+    bool shown = false, free = false;
     std::thread ui([&] {
         auto boxes = WaitForAbout(NULL, 1);
         if (boxes.empty())
             return;
         shown = true;
+        // An agent starting at logon meanwhile must not wait on this copy.
+        HANDLE lock = OpenMutexA(SYNCHRONIZE, FALSE, SZ_AGENT_LOCK);
+        free = lock && WaitForSingleObject(lock, 0) == WAIT_OBJECT_0;
+        if (free)
+            ReleaseMutex(lock);
+        if (lock)
+            CloseHandle(lock);
         PostMessageA(GetDlgItem(boxes[0], IDC_ABOUT_OK), BM_CLICK, 0, 0);
     });
     EXPECT_EQ(0, WinMain(GetModuleHandleA(NULL), NULL, (LPSTR) "", SW_SHOWNORMAL));   // returns once it is closed
     ui.join();
     EXPECT_TRUE(shown);
+    EXPECT_TRUE(free);
     EXPECT_TRUE(AboutBoxes(NULL).empty());
     EXPECT_EQ(std::vector<std::string>{ "PostMessageA(first, 273, 203)" }, Calls());
     DestroyWindow(first);

@@ -354,7 +354,12 @@ TEST(ServiceSecurity, TheInteractiveUsersMayStartTheServiceAndNothingMoreAndARun
         return TRUE;
     });
     // What setup passes, kept as the service's from then on.
+    static bool refused;
     HOOK(SetServiceObjectSecurity, [](SC_HANDLE, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR sd) -> BOOL {
+        if (refused) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
         std::string list;
         for (const std::string& e : Entries(sd))
             list += e + "|";
@@ -373,6 +378,10 @@ TEST(ServiceSecurity, TheInteractiveUsersMayStartTheServiceAndNothingMoreAndARun
         EXPECT_EQ(0, p.Silent());
         EXPECT_EQ(std::vector<std::string>{ expected }, CallsTo("SetServiceObjectSecurity")) << run;
     }
+    // Without the entry the keys would be dead for every user: not a whole install.
+    refused = true;
+    EXPECT_EQ(ERROR_INSTALL_FAILURE, p.Silent());
+    refused = false;
     // A service without a DACL lets everyone do everything: a DACL of one
     // entry would take it from the administrators.
     SECURITY_DESCRIPTOR open;
