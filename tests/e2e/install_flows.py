@@ -147,13 +147,14 @@ def silent_install_with_a_quoted_folder(dist, prefix):
 def setup_loads_no_dll_planted_beside_it(dist, prefix):
     # Setup runs from a downloads folder where anyone may drop a DLL under a
     # system DLL's name; Wine is told to prefer such native copies, as Windows
-    # does for any DLL that is not a KnownDLL.
+    # does for any DLL that is not a KnownDLL. On win10 setup also asks the
+    # desktop shell, through ole32 and oleaut32, to start the agent.
     pkg = test_package(dist)
     planted = os.path.join(os.path.dirname(harness.DOUBLE), "planted.dll")
-    for name in ("comctl32.dll", "ole32.dll"):
+    for name in ("comctl32.dll", "ole32.dll", "oleaut32.dll"):
         shutil.copy(planted, os.path.join(pkg, name))
-    native = {"WINEDLLOVERRIDES": os.environ["WINEDLLOVERRIDES"] + ";comctl32,ole32=n,b"}
-    silent_install(pkg, prefix, "C:\\Apps\\Tandrel\\", "win2k", env=native)
+    native = {"WINEDLLOVERRIDES": os.environ["WINEDLLOVERRIDES"] + ";comctl32,ole32,oleaut32=n,b"}
+    silent_install(pkg, prefix, "C:\\Apps\\Tandrel\\", "win10", env=native)
     check_footprint(prefix, "C:\\Apps\\Tandrel\\", nt=True)
     # The dialog and its chooser: system DLLs ask for ole32 and comctl32 by
     # name there (Wine's imm32 once a window is active).
