@@ -160,8 +160,8 @@ int CreateDriverService(const char* name, const char* path)
     if (!manager)
         return 0;
     // Run again over an existing service, setup sets the users' entry again.
-    if (!service && made)
-        service = OpenServiceA(manager, name, READ_CONTROL | WRITE_DAC);
+    if (!service && made && !(service = OpenServiceA(manager, name, READ_CONTROL | WRITE_DAC)))
+        LogStep(0, "OpenServiceA", name, NULL);
     made = service && GrantInteractiveStart(service, name);
     if (service)
         CloseServiceHandle(service);

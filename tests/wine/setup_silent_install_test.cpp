@@ -382,6 +382,19 @@ TEST(ServiceSecurity, TheInteractiveUsersMayStartTheServiceAndNothingMoreAndARun
     refused = true;
     EXPECT_EQ(ERROR_INSTALL_FAILURE, p.Silent());
     refused = false;
+    // Nor when the existing service cannot be opened to set it; the log says so.
+    {
+        HOOK(OpenServiceA, [](SC_HANDLE manager, LPCSTR name, DWORD access) -> SC_HANDLE {
+            if (access & WRITE_DAC) {
+                SetLastError(ERROR_ACCESS_DENIED);
+                return NULL;
+            }
+            return REAL(OpenServiceA)(manager, name, access);
+        });
+        std::string log = p.root.Path() + "setup.log";
+        EXPECT_EQ(ERROR_INSTALL_FAILURE, p.Run("-s -d" + p.dest + " -l" + log));
+        EXPECT_NE(std::string::npos, LogOf(log).find(" OpenServiceA VOREL12: error 5: ")) << LogOf(log);
+    }
     // A service without a DACL lets everyone do everything: a DACL of one
     // entry would take it from the administrators.
     SECURITY_DESCRIPTOR open;
