@@ -135,9 +135,6 @@ void StartAgentAt(const char* folder)
     // close) would only show its About box for a second.
     if (FindWindowA(SZ_AGENT_CLASS, NULL))
         return;
-    char windows[PATH_SIZE];
-    if (FolderWithSuffix(GetWindowsDirectoryA, windows, sizeof windows, ""))
-        SetCurrentDirectoryA(windows);
     char agent[PATH_SIZE];
     if (!TextJoin(agent, sizeof agent, folder, SZ_AGENT_EXE))
         return;
@@ -150,6 +147,11 @@ void StartAgentAt(const char* folder)
             return;
         }
     }
+    // WinExec's child starts in setup's working folder, which may be the
+    // package's CD: the Windows folder holds nothing that must go.
+    char windows[PATH_SIZE];
+    if (FolderWithSuffix(GetWindowsDirectoryA, windows, sizeof windows, ""))
+        SetCurrentDirectoryA(windows);
     char command[PATH_SIZE];
     if (QuotedPath(command, sizeof command, folder, SZ_AGENT_EXE))
         LogStep(WinExec(command, SW_SHOWNORMAL) > 31, "WinExec", command, NULL);
