@@ -9,6 +9,7 @@ const char CONFIRM[] = "MessageBoxA(owner=NULL, \"Do you really want to uninstal
 const char DONE_NT[] = "MessageBoxA(owner=NULL, \"All the Tandrel files are removed. But the Uninstallation will take effects until you restart the system.\", \"Tandrel\", flags=0x50000)";
 const char BUSY[] = "MessageBoxA(owner=NULL, \"Tandrel setup or removal is already running. Try again when it has finished.\", \"Tandrel\", flags=0x50030)";
 const char NEEDS_ADMIN[] = "MessageBoxA(owner=NULL, \"Removing Tandrel needs administrator rights.\", \"Tandrel\", flags=0x50030)";
+const char UNKNOWN_QUIET[] = "MessageBoxA(owner=NULL, \"Unknown option -quiet. Nothing was removed.\", \"Tandrel\", flags=0x50030)";
 const char DONE_9X[] = "MessageBoxA(owner=NULL, \"This program has been uninstalled successfully.\", \"Tandrel\", flags=0x50000)";
 
 struct UninstallTest : ::testing::Test {
@@ -83,6 +84,24 @@ TEST_F(UninstallTest, NtRemovesTheFootprintInTheFixedOrder)
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, SZ_PROPSHEET_KEY));
 }
 
+// A run refused before its first change, once with the dialog and once
+// with the silent line: code both times, the one box only in the dialog
+// run, and the whole footprint left with no marker.
+void ExpectRefused(const char* file, int line, const Installed& inst, int code, const char* dialogLine,
+                   const char* silentLine, const std::string& box)
+{
+    SCOPED_TRACE(testing::Message() << "refused, asked at " << file << ":" << line);
+    QueueAnswers({ IDOK });
+    EXPECT_EQ(code, RunUninstaller(dialogLine));
+    EXPECT_EQ(std::vector<std::string>{ box }, CallsTo("MessageBoxA"));
+    EXPECT_EQ(code, RunUninstaller(silentLine));
+    EXPECT_TRUE(CallsTo("MessageBoxA").empty());
+    const char items[] = "files menu run uninstall service vorel12 driver";
+    EXPECT_EQ(items, FootprintPresent(inst.dest, items));
+    EXPECT_FALSE(FileExists(SystemDir() + "\\vorel12u.pending"));
+}
+#define EXPECT_REFUSED(...) ExpectRefused(__FILE__, __LINE__, __VA_ARGS__)
+
 // Setup or another removal holds the lock: neither -s nor the dialog run
 // changes anything, and only the dialog run says why.
 TEST_F(UninstallTest, ALockHeldElsewhereChangesNothingAndExits1618)
@@ -93,14 +112,7 @@ TEST_F(UninstallTest, ALockHeldElsewhereChangesNothingAndExits1618)
     HANDLE other = CreateFileA((SystemDir() + "\\vorel12.lck").c_str(), GENERIC_WRITE, 0, NULL, OPEN_ALWAYS,
                                FILE_FLAG_DELETE_ON_CLOSE, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, other);
-    QueueAnswers({ IDOK });
-    EXPECT_EQ(ERROR_INSTALL_ALREADY_RUNNING, RunUninstaller());
-    EXPECT_EQ(std::vector<std::string>{ BUSY }, CallsTo("MessageBoxA"));
-    EXPECT_EQ(ERROR_INSTALL_ALREADY_RUNNING, RunUninstaller("-s"));
-    EXPECT_TRUE(CallsTo("MessageBoxA").empty());
-    const char items[] = "files menu run uninstall service vorel12 driver";
-    EXPECT_EQ(items, FootprintPresent(inst.dest, items));
-    EXPECT_FALSE(FileExists(SystemDir() + "\\vorel12u.pending"));
+    EXPECT_REFUSED(inst, ERROR_INSTALL_ALREADY_RUNNING, "", "-s", BUSY);
     // Free again once its holder has ended.
     CloseHandle(other);
     QueueAnswers({ IDNO });
@@ -119,14 +131,7 @@ TEST_F(UninstallTest, ALockThatCannotBeMadeChangesNothingAndExits5)
             return SetLastError(ERROR_ACCESS_DENIED), INVALID_HANDLE_VALUE;
         return REAL(CreateFileA)(p, a, s, sa, d, f, t);
     });
-    QueueAnswers({ IDOK });
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RunUninstaller());
-    EXPECT_EQ(std::vector<std::string>{ NEEDS_ADMIN }, CallsTo("MessageBoxA"));
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RunUninstaller("/S"));
-    EXPECT_TRUE(CallsTo("MessageBoxA").empty());
-    const char items[] = "files menu run uninstall service vorel12 driver";
-    EXPECT_EQ(items, FootprintPresent(inst.dest, items));
-    EXPECT_FALSE(FileExists(SystemDir() + "\\vorel12u.pending"));
+    EXPECT_REFUSED(inst, ERROR_ACCESS_DENIED, "", "/S", NEEDS_ADMIN);
 }
 
 // An option the uninstaller does not know: nothing removed, the question
@@ -134,15 +139,7 @@ TEST_F(UninstallTest, ALockThatCannotBeMadeChangesNothingAndExits5)
 TEST_F(UninstallTest, AnUnknownOptionChangesNothingAndExits1639)
 {
     Installed inst;
-    QueueAnswers({ IDOK });
-    EXPECT_EQ(ERROR_INVALID_COMMAND_LINE, RunUninstaller("-quiet"));
-    std::vector<std::string> boxes = CallsTo("MessageBoxA");
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_NE(std::string::npos, boxes[0].find("Unknown option -quiet. Nothing was removed.")) << boxes[0];
-    EXPECT_EQ(ERROR_INVALID_COMMAND_LINE, RunUninstaller("/S /x"));
-    EXPECT_TRUE(CallsTo("MessageBoxA").empty());
-    const char items[] = "files menu run uninstall service vorel12 driver";
-    EXPECT_EQ(items, FootprintPresent(inst.dest, items));
+    EXPECT_REFUSED(inst, ERROR_INVALID_COMMAND_LINE, "-quiet", "/S /x", UNKNOWN_QUIET);
 }
 
 TEST_F(UninstallTest, NineXLeavesTheDriverFileAndEndsWithString2)
